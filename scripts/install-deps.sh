@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only those missing.
+# Usage: scripts/install-deps.sh [run|test|fuzz]   (default: test, which includes run)
+set -euo pipefail
+
+BUILD=(cmake ninja-build g++ pkg-config make)
+LIBS=(qt6-base-dev qt6-multimedia-dev libqt6svg6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+      gstreamer1.0-libav qt6-qpa-plugins libcurl4-openssl-dev duktape-dev libpcre2-dev libpng-dev
+      libjpeg-dev zlib1g-dev fonts-wqy-microhei ca-certificates)
+TEST=(libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl libcpp-httplib-dev nlohmann-json3-dev
+      curl xvfb xauth xdotool imagemagick trayer python3 python3-xlrd)
+FUZZ=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
+
+mode=${1:-test}
+want=("${BUILD[@]}" "${LIBS[@]}")
+case "$mode" in
+  run) ;;
+  test) want+=("${TEST[@]}") ;;
+  fuzz) want+=("${TEST[@]}" "${FUZZ[@]}") ;;
+  *) echo "usage: $0 [run|test|fuzz]" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq >/dev/null
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
