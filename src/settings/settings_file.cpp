@@ -1,0 +1,167 @@
+#include "settings/settings_file.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <system_error>
+#include <vector>
+
+#include "settings/encrypted_store.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTrue = "\xD5\xE6";     // 真
+constexpr std::string_view kFalse = "\xBC\xD9";    // 假
+constexpr std::string_view kWideBar = "\xA3\xFC";  // ｜
+constexpr char kSeparator = '|';
+
+// Bytes of the character starting at text[at]: a byte of 0x81 or more leads a two-byte unit
+// (GB18030's four-byte characters are two such units), so a "|" that is the second byte of a
+// character is never taken for a separator.
+std::size_t UnitLength(std::string_view text, std::size_t at) {
+    return static_cast<unsigned char>(text[at]) >= 0x81 ? 2 : 1;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < text.size(); at += UnitLength(text, at)) {
+        if (text[at] != kSeparator) continue;
+        fields.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    fields.push_back(text.substr(std::min(start, text.size())));
+    return fields;
+}
+
+// A stored text field must end where the reader's scan ends and hold no separator: it stops
+// at a zero byte (which would end the whole text), a "|" becomes "｜", and a lead byte left
+// without its second byte is dropped, since it would swallow the separator after it.
+std::string StoredText(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t n = UnitLength(text, at);
+        if (at + n > text.size()) break;
+        if (text[at] == kSeparator)
+            out += kWideBar;
+        else
+            out += text.substr(at, n);
+        at += n;
+    }
+    return out;
+}
+
+// Plain text-to-integer: optional blanks and sign, then digits up to the first other byte.
+// No digits read as 0; values beyond int saturate rather than wrap.
+int TextToInt(std::string_view text) {
+    std::size_t at = text.find_first_not_of(" \t\r\n");
+    if (at == std::string_view::npos) return 0;
+    text.remove_prefix(at);
+    bool negative = text.front() == '-';
+    if (negative || text.front() == '+') text.remove_prefix(1);
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        value = std::min<long long>(value * 10 + (c - '0'), 1LL << 32);
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
+std::string_view Switch(bool on) {
+    return on ? kTrue : kFalse;
+}
+
+fs::path ConfigHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    // Relative values are to be ignored, so the file never lands in the working folder.
+    if (xdg && fs::path(xdg).is_absolute()) return xdg;
+    const char* home = std::getenv("HOME");
+    if (home && *home) return fs::path(home) / ".config";
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return fs::path(pw->pw_dir) / ".config";
+    return fs::path(".config");
+}
+
+}  // namespace
+
+fs::path SettingsPath() {
+    return ConfigHome() / "vantrel" / "kweld.ini";
+}
+
+std::string FormatSettingsText(const SettingsFields& f) {
+    std::string_view parts[SETTINGS_FIELD_COUNT];
+    std::string numbers[4] = {std::to_string(f.currentSource), std::to_string(f.autoRefreshSeconds),
+                              std::to_string(f.opacity), std::to_string(f.autoSaveMinutes)};
+    std::string keywords = StoredText(f.keywordText);
+    std::string folder = StoredText(f.saveDirectory);
+    parts[0] = numbers[0];
+    parts[1] = Switch(f.autoRefreshOn);
+    parts[2] = numbers[1];
+    parts[3] = Switch(f.keywordMonitorOn);
+    parts[4] = keywords;
+    parts[5] = numbers[2];
+    parts[6] = Switch(f.videoSoundOn);
+    parts[7] = Switch(f.dockToEdge);
+    parts[8] = Switch(f.autoSaveOn);
+    parts[9] = folder;
+    parts[10] = numbers[3];
+    parts[11] = Switch(f.alwaysOnTop);
+    parts[12] = Switch(f.taskbarMode);
+    parts[13] = Switch(f.launchAtStartup);
+
+    std::string text;
+    for (int i = 0; i < SETTINGS_FIELD_COUNT; ++i) {
+        if (i > 0) text += kSeparator;
+        text += parts[i];
+    }
+    return text;
+}
+
+std::optional<SettingsFields> ParseSettingsText(std::string_view text) {
+    std::vector<std::string_view> v = SplitFields(text);
+    if (v.size() < SETTINGS_FIELD_COUNT) return std::nullopt;
+    auto on = [](std::string_view field) { return field == kTrue; };
+    SettingsFields f;
+    f.currentSource = TextToInt(v[0]);
+    f.autoRefreshOn = on(v[1]);
+    f.autoRefreshSeconds = TextToInt(v[2]);
+    f.keywordMonitorOn = on(v[3]);
+    f.keywordText = v[4];
+    f.opacity = TextToInt(v[5]);
+    f.videoSoundOn = on(v[6]);
+    f.dockToEdge = on(v[7]);
+    f.autoSaveOn = on(v[8]);
+    f.saveDirectory = v[9].empty() ? SAVE_DIRECTORY_PROMPT : v[9];
+    f.autoSaveMinutes = TextToInt(v[10]);
+    f.alwaysOnTop = on(v[11]);
+    f.taskbarMode = on(v[12]);
+    f.launchAtStartup = on(v[13]);
+    return f;
+}
+
+SettingsFileRead LoadSettingsFile(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return {};
+    std::optional<SettingsFields> fields = ParseSettingsText(LoadEncryptedText(path));
+    if (!fields) {
+        fs::remove(path, ec);
+        return {SettingsFileState::kDamaged, {}};
+    }
+    return {SettingsFileState::kLoaded, *fields};
+}
+
+bool SaveSettingsFile(const SettingsFields& fields, const fs::path& path) {
+    return StoreEncryptedText(path, FormatSettingsText(fields));
+}
+
+}  // namespace vantrel
