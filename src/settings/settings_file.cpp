@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "net/local_text.h"
 #include "settings/encrypted_store.h"
 
 namespace vantrel {
@@ -19,42 +20,17 @@ namespace fs = std::filesystem;
 constexpr std::string_view kTrue = "\xD5\xE6";     // 真
 constexpr std::string_view kFalse = "\xBC\xD9";    // 假
 constexpr std::string_view kWideBar = "\xA3\xFC";  // ｜
-constexpr char kSeparator = '|';
+constexpr std::string_view kSeparator = "|";
 
-// Bytes of the character starting at text[at]: a byte of 0x81 or more leads a two-byte unit
-// (GB18030's four-byte characters are two such units), so a "|" that is the second byte of a
-// character is never taken for a separator.
-std::size_t UnitLength(std::string_view text, std::size_t at) {
-    return static_cast<unsigned char>(text[at]) >= 0x81 ? 2 : 1;
-}
-
-std::vector<std::string_view> SplitFields(std::string_view text) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < text.size(); at += UnitLength(text, at)) {
-        if (text[at] != kSeparator) continue;
-        fields.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-    fields.push_back(text.substr(std::min(start, text.size())));
-    return fields;
-}
-
-// A stored text field must end where the reader's scan ends and hold no separator: it stops
-// at a zero byte (which would end the whole text), a "|" becomes "｜", and a lead byte left
-// without its second byte is dropped, since it would swallow the separator after it.
+// A stored text field must hold no separator and end where the reader's scan of it ends:
+// it stops at a zero byte (which would end the whole text), a "|" becomes "｜", and a lead
+// byte left without its second byte is dropped, since it would swallow the separator after it.
 std::string StoredText(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    std::string out;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t n = UnitLength(text, at);
-        if (at + n > text.size()) break;
-        if (text[at] == kSeparator)
-            out += kWideBar;
-        else
-            out += text.substr(at, n);
-        at += n;
-    }
+    std::string out = ReplaceAll(text.substr(0, text.find('\0')), kSeparator, kWideBar);
+    std::vector<std::string> characters = SplitCharacters(out);
+    if (!characters.empty() && characters.back().size() == 1 &&
+        static_cast<unsigned char>(characters.back()[0]) >= 0x81)
+        out.pop_back();
     return out;
 }
 
@@ -128,9 +104,11 @@ std::string FormatSettingsText(const SettingsFields& f) {
 }
 
 std::optional<SettingsFields> ParseSettingsText(std::string_view text) {
-    std::vector<std::string_view> v = SplitFields(text);
+    // Split as everywhere in local text: never inside a character, and an empty rest after
+    // the last "|" is no field.
+    std::vector<std::string> v = SplitText(text, kSeparator);
     if (v.size() < SETTINGS_FIELD_COUNT) return std::nullopt;
-    auto on = [](std::string_view field) { return field == kTrue; };
+    auto on = [](const std::string& field) { return field == kTrue; };
     SettingsFields f;
     f.currentSource = TextToInt(v[0]);
     f.autoRefreshOn = on(v[1]);
@@ -141,7 +119,7 @@ std::optional<SettingsFields> ParseSettingsText(std::string_view text) {
     f.videoSoundOn = on(v[6]);
     f.dockToEdge = on(v[7]);
     f.autoSaveOn = on(v[8]);
-    f.saveDirectory = v[9].empty() ? SAVE_DIRECTORY_PROMPT : v[9];
+    f.saveDirectory = v[9].empty() ? std::string(SAVE_DIRECTORY_PROMPT) : v[9];
     f.autoSaveMinutes = TextToInt(v[10]);
     f.alwaysOnTop = on(v[11]);
     f.taskbarMode = on(v[12]);

@@ -20,7 +20,8 @@ const std::string kPrompt(SAVE_DIRECTORY_PROMPT);
 
 std::string Join(std::initializer_list<std::string> fields) {
     std::string text;
-    for (const std::string& f : fields) text += f + "|";
+    for (const std::string& f : fields)
+        text += f + "|";
     text.pop_back();
     return text;
 }
@@ -134,6 +135,8 @@ TEST(SettingsText, ReadingRules) {
 TEST(SettingsText, FewerThanFourteenFieldsIsDamaged) {
     std::string full = FormatSettingsText({});
     EXPECT_FALSE(ParseSettingsText(full.substr(0, full.rfind('|'))));
+    // An empty last field is no field, as in every split of local text.
+    EXPECT_FALSE(ParseSettingsText(full.substr(0, full.rfind('|') + 1)));
     EXPECT_FALSE(ParseSettingsText(""));
     EXPECT_TRUE(ParseSettingsText(full + "|"));
 }
