@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+// What the command line asked for. Without options the program starts its
+// window as usual.
+struct CommandLine {
+    std::string
+        serviceBase;  // "scheme://host[:port]" every service request goes to; empty: real hosts
+    bool help = false;
+    std::string error;  // set when the arguments could not be read; the program then stops
+};
+
+// One option the parser knows. To add an option, add a field above and a row
+// to the table in command_line.cpp.
+struct CommandLineOption {
+    std::string_view name;       // "--service-base"
+    std::string_view valueName;  // "URL"; empty for a switch without value
+    std::string_view help;
+    // Stores the value (empty for a switch); returns an error text, empty when it is accepted.
+    std::string (*apply)(CommandLine& line, std::string_view value);
+};
+
+const std::vector<CommandLineOption>& CommandLineOptions();
+
+// Reads argv[1..argc-1]. Values follow their option ("--service-base URL") or
+// are joined to it with "=" ("--service-base=URL").
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The usage text that --help prints.
+std::string CommandLineUsage(std::string_view program);
+
+}  // namespace vantrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+
+namespace vantrel {
+
+// The skinned message box: the title "信息：", one text and one OK button,
+// owned by no window.
+class MessageBox : public QDialog {
+    Q_OBJECT
+  public:
+    explicit MessageBox(const QString& text);
+
+    QString Title() const;
+    QString Text() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QLabel* title_;
+    QLabel* text_;
+};
+
+// Shows the box and waits until it is dismissed.
+void ShowMessageBox(const QString& text);
+
+}  // namespace vantrel

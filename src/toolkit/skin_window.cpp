@@ -1,0 +1,86 @@
+#include "toolkit/skin_window.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+#include "toolkit/skin.h"
+
+namespace vantrel {
+
+SkinWindow::SkinWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFont(SkinFont(13));
+    setMouseTracking(true);
+}
+
+void SkinWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect all = rect();
+    QLinearGradient shade(0, 0, 0, 56);
+    shade.setColorAt(0, ColorFromArgb(0xFF23262F));
+    shade.setColorAt(1, ColorFromArgb(skin::kWindow));
+    painter.fillRect(all, ColorFromArgb(skin::kWindow));
+    painter.fillRect(QRect(0, 0, width(), 56), shade);
+    painter.setPen(ColorFromArgb(skin::kWindowEdge));
+    painter.drawRect(all.adjusted(0, 0, -1, -1));
+}
+
+void SkinWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    event->accept();
+}
+
+void SkinWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_) return QWidget::mouseMoveEvent(event);
+    move(event->globalPosition().toPoint() - dragOffset_);
+    event->accept();
+}
+
+void SkinWindow::mouseReleaseEvent(QMouseEvent* event) {
+    dragging_ = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void SkinWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit DoubleClicked();
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void SkinWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    emit Resized(width(), height());
+}
+
+FrameHost::FrameHost(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void FrameHost::SetOpacity(int opacity) {
+    opacity_ = std::clamp(opacity, 0, 255);
+    window()->setWindowOpacity(OpacityFraction(opacity_));
+}
+
+void FrameHost::paintEvent(QPaintEvent*) {
+    // Three rising bars: the list of rankings in miniature.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal unit = std::min(width(), height()) / 24.0;
+    const QColor accent = ColorFromArgb(skin::kAccent);
+    const qreal heights[] = {4, 7, 10};
+    for (int i = 0; i < 3; ++i) {
+        const QRectF bar(unit * (3 + 4 * i), unit * (14 - heights[i]), unit * 2.5,
+                         unit * heights[i]);
+        QColor shade = accent;
+        shade.setAlphaF(0.55 + 0.2 * i);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(shade);
+        painter.drawRoundedRect(bar, unit, unit);
+    }
+}
+
+}  // namespace vantrel

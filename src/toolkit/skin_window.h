@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+
+namespace vantrel {
+
+// A frameless top-level window in the dark skin. Pressing anywhere that is not
+// a child control and dragging moves the window.
+class SkinWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit SkinWindow(QWidget* parent = nullptr);
+
+  signals:
+    void Resized(int width, int height);
+    void DoubleClicked();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+// The window's skin handle: a small mark in the top left corner. Its opacity
+// is the opacity of the whole window it sits in.
+class FrameHost : public QWidget {
+    Q_OBJECT
+  public:
+    explicit FrameHost(QWidget* parent);
+
+    void SetOpacity(int opacity);
+    int Opacity() const { return opacity_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    int opacity_ = 255;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "toolkit/hover_button.h"
+
+namespace vantrel {
+
+// The small square buttons of a window's title row; the glyph is drawn, not
+// loaded, so it stays sharp at any size.
+class TitleButton : public HoverButton {
+    Q_OBJECT
+  public:
+    enum class Glyph { kSettings, kMinimise, kClose };
+
+    TitleButton(Glyph glyph, QWidget* parent);
+
+    Glyph GlyphKind() const { return glyph_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void DrawSettings(QPainter& painter, const QRectF& box) const;
+
+    Glyph glyph_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vantrel::test {
+
+// The application object of a widget test binary: made before the first test
+// and destroyed after the last, inside main, where Qt can still tidy up.
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+    void TearDown() override { app_.reset(); }
+
+  private:
+    int argc_ = 1;
+    char name_[14] = "vantrel-test";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+inline ::testing::Environment* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace vantrel::test
