@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "settings/encrypted_store.h"
 #include "settings/temp_folder.h"
@@ -141,45 +143,36 @@ TEST(SettingsText, FewerThanFourteenFieldsIsDamaged) {
     EXPECT_TRUE(ParseSettingsText(full + "|"));
 }
 
+// Each test changes the environment only through this, and puts it back afterwards.
 class SettingsPathTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        Save("XDG_CONFIG_HOME", xdg_);
-        Save("HOME", home_);
+    void Set(const char* name, const char* value) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        value ? setenv(name, value, 1) : unsetenv(name);
     }
     void TearDown() override {
-        Restore("XDG_CONFIG_HOME", xdg_);
-        Restore("HOME", home_);
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            it->second ? setenv(it->first, it->second->c_str(), 1) : unsetenv(it->first);
     }
 
   private:
-    static void Save(const char* name, std::optional<std::string>& into) {
-        if (const char* v = std::getenv(name)) into = v;
-    }
-    static void Restore(const char* name, const std::optional<std::string>& from) {
-        if (from)
-            setenv(name, from->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    std::optional<std::string> xdg_, home_;
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
 
 TEST_F(SettingsPathTest, FollowsTheUsersConfigFolder) {
-    setenv("HOME", "/home/someone", 1);
-    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    Set("HOME", "/home/someone");
+    Set("XDG_CONFIG_HOME", "/cfg");
     EXPECT_EQ(SettingsPath(), fs::path("/cfg/vantrel/kweld.ini"));
-    unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsPath(), fs::path("/home/someone/.config/vantrel/kweld.ini"));
-    setenv("XDG_CONFIG_HOME", "", 1);
-    EXPECT_EQ(SettingsPath(), fs::path("/home/someone/.config/vantrel/kweld.ini"));
-    setenv("XDG_CONFIG_HOME", "relative/cfg", 1);
-    EXPECT_EQ(SettingsPath(), fs::path("/home/someone/.config/vantrel/kweld.ini"));
+    for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/cfg"}) {
+        Set("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ(SettingsPath(), fs::path("/home/someone/.config/vantrel/kweld.ini"));
+    }
 }
 
 TEST_F(SettingsPathTest, SaveAndLoadThroughTheDefaultPath) {
     TempFolder dir;
-    setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    Set("XDG_CONFIG_HOME", dir.path().c_str());
     fs::path file = dir.path() / "vantrel" / "kweld.ini";
 
     EXPECT_EQ(LoadSettingsFile().state, SettingsFileState::kMissing);
