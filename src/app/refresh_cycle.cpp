@@ -1,0 +1,69 @@
+#include "app/refresh_cycle.h"
+
+#include <utility>
+
+#include "app/fill_row.h"
+
+namespace vantrel {
+
+namespace {
+
+// Toutiao's answer is cut as text, not parsed, so any answer counts as read;
+// the others count only when their answer was parsed. No answer at all never
+// counts, so the age label keeps the previous refresh.
+bool MovesLastUpdate(SourceId source, FetchStatus status) {
+    switch (status) {
+        case FetchStatus::kParsed:
+            return true;
+        case FetchStatus::kUnparsed:
+            return source == SourceId::kToutiao;
+        case FetchStatus::kRequestFailed:
+            break;
+    }
+    return false;
+}
+
+}  // namespace
+
+RefreshCycle::RefreshCycle(AppState& state, ListModel& list, SourceButtons& buttons, Clock clock)
+    : state_(state), list_(list), buttons_(buttons), clock_(std::move(clock)) {}
+
+void RefreshCycle::SetFetchRoutine(SourceId source, FetchRoutine routine) {
+    const int n = static_cast<int>(source);
+    if (IsSourceNumber(n)) routines_[n - 1] = std::move(routine);
+}
+
+void RefreshCycle::SelectSource(SourceId source) {
+    if (!IsSourceNumber(static_cast<int>(source))) return;
+    buttons_.Select(source);
+    state_.currentSource = source;
+    FetchSource(source);
+}
+
+void RefreshCycle::RefreshCurrentSource() {
+    if (IsSourceNumber(static_cast<int>(state_.currentSource))) FetchSource(state_.currentSource);
+}
+
+bool RefreshCycle::FetchSource(SourceId source) {
+    const int n = static_cast<int>(source);
+    if (!IsSourceNumber(n)) return false;
+    const std::uint64_t generation = ++generation_;
+    list_.DeleteItem(-1);
+    if (source == SourceId::kDouyin) state_.rowLinks.clear();
+    if (!routines_[n - 1]) return false;
+
+    // Copied: a fetch started while this one waits may replace the routine.
+    const FetchRoutine routine = routines_[n - 1];
+    const FetchResult result = routine();
+    if (generation != generation_) return false;
+
+    int rank = result.rankBase;
+    for (const ListEntry& entry : result.entries) {
+        FillRow(list_, state_, rank++, entry);
+        if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
+    }
+    if (MovesLastUpdate(source, result.status)) state_.lastUpdate = clock_();
+    return true;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "app/app_state.h"
+#include "app/list_model.h"
+#include "app/source_buttons.h"
+#include "sources/fetch_result.h"
+
+namespace vantrel {
+
+// A source's request and parsing, installed by the program's wiring.
+using FetchRoutine = std::function<FetchResult()>;
+using Clock = std::function<TimePoint()>;
+
+// Source switching and the common fetch contract over the trending list.
+class RefreshCycle {
+  public:
+    RefreshCycle(
+        AppState& state, ListModel& list, SourceButtons& buttons,
+        Clock clock = [] { return std::chrono::system_clock::now(); });
+
+    void SetFetchRoutine(SourceId source, FetchRoutine routine);
+
+    // A source button click: restyles the buttons, makes `source` current and
+    // fetches it (again, when it was already shown). Other numbers do nothing.
+    void SelectSource(SourceId source);
+
+    // The refresh timer's tick: fetches the current source; no source, nothing.
+    void RefreshCurrentSource();
+
+    // Empties the list (and, for Douyin, the row links), runs the source's
+    // routine, fills one row per entry and moves lastUpdate unless the request
+    // failed outright. The routines let pending events run, so another fetch
+    // can start inside this one: the later one wins and this one returns false
+    // without touching the list. Also false for a source without a routine.
+    bool FetchSource(SourceId source);
+
+  private:
+    AppState& state_;
+    ListModel& list_;
+    SourceButtons& buttons_;
+    Clock clock_;
+    std::array<FetchRoutine, SOURCE_COUNT> routines_;
+    std::uint64_t generation_ = 0;
+};
+
+}  // namespace vantrel
