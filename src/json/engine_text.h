@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// The engine keeps text as UTF-16 code units, each written like a UTF-8
+// character (CESU-8): a character beyond U+FFFF is two three-byte surrogates,
+// not one four-byte sequence. These convert local text (GB18030) to and from
+// that form exactly, characters beyond U+FFFF included.
+
+// Local text, up to its first zero byte, to engine text.
+std::string LocalToEngine(std::string_view local);
+
+// Engine text to local text, up to the first U+0000. A surrogate without its
+// partner has no form in local text and becomes U+FFFD.
+std::string EngineToLocal(std::string_view engine);
+
+// Local text as a script string literal in apostrophes that evaluates to
+// exactly that text. The literal is plain ASCII: everything outside printable
+// ASCII is a \u escape (U+2028 and U+2029, which would end the line, included),
+// so no value can end the literal early.
+std::string QuoteLiteral(std::string_view local);
+
+}  // namespace vantrel

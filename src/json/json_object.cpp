@@ -1,0 +1,355 @@
+#include "json/json_object.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "json/engine_text.h"
+#include "json/script_engine.h"
+#include "net/code_page.h"
+
+namespace vantrel {
+namespace {
+
+// Script helpers every engine gets before the root. The engine brings its own
+// JSON object, so serialising and parsing need nothing here. The helpers skip
+// function-valued members so that methods added to prototypes never count as
+// data.
+constexpr std::string_view kPrelude = R"js(
+function get__nodeValue(str_json, recursion) {
+    for (var name in str_json) {
+        var value = str_json[name];
+        var kind = Object.prototype.toString.call(value);
+        if (kind == '[object Object]' || kind == '[object Array]') {
+            if (recursion) get__nodeValue(value, recursion);
+        } else if (kind == '[object String]' || kind == '[object Number]' ||
+                   kind == '[object Boolean]') {
+            str_all.push(value);
+        }
+    }
+    return str_all;
+}
+function get__count(c) {
+    return Object.prototype.toString.call(c) == '[object Array]' ? c.length : 0;
+}
+function get__name_All(a) {
+    if (Object.prototype.toString.call(a) != '[object Object]') return '';
+    var names = [];
+    for (var name in a) {
+        if (typeof a[name] != 'function') names.push(name);
+    }
+    return names.join('\r\n');
+}
+function get__extend(target, source) {
+    if (Object.prototype.toString.call(target) == '[object Array]') {
+        for (var i = 0; i < source.length; i++) target.push(source[i]);
+        return target;
+    }
+    for (var name in source) {
+        var kind = typeof target[name];
+        // A null member is typeof 'object' but has nothing to merge into, and a
+        // number is replaced like any other scalar.
+        if (kind == 'object' && target[name] !== null) {
+            target[name] = get__extend(target[name], source[name]);
+        } else if (kind != 'function') {
+            target[name] = source[name];
+        }
+    }
+    return target;
+}
+)js";
+
+// Between the values of GetAllValues; a text no value is expected to contain.
+// Written with escapes so that the script text stays ASCII.
+constexpr std::string_view kValueSeparatorScript =
+    "'[2020\\u5e747\\u670820\\u65e520\\u65f60\\u52060\\u79d2]'";
+// Texts stored through SetValue hold U+2400 for each backslash. A text result
+// gives the backslash back: as itself in the plain form, and as JSON writes
+// one ("\\") in JSON text, so that the JSON stays valid and reads back as the
+// stored text (GetObject moves values that way).
+constexpr std::string_view kUnmarkPlain = ".replace(str_reg, '\\\\')";
+constexpr std::string_view kUnmarkJson = ".replace(str_reg, '\\\\\\\\')";
+
+std::string Stringified(const std::string& expression) {
+    return "JSON.stringify(" + expression + ")" + std::string(kUnmarkJson);
+}
+
+const std::string& ValueSeparatorLocal() {
+    static const std::string separator = Utf8ToLocal("[2020年7月20日20时0分0秒]");
+    return separator;
+}
+
+// Splits local text at every separator; a byte of 0x80 or above starts a
+// two-byte character, so no separator is found inside one. Empty pieces stay,
+// except after the last separator.
+std::vector<std::string> SplitLocal(std::string_view text, std::string_view separator) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text.substr(i, separator.size()) == separator) {
+            pieces.emplace_back(text.substr(start, i - start));
+            i += separator.size();
+            start = i;
+        } else {
+            i += static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
+        }
+    }
+    if (start < text.size()) pieces.emplace_back(text.substr(start));
+    return pieces;
+}
+
+std::string FormatNumber(double number) {
+    // "%.13g" writes "inf" and "nan", which a script would read as names.
+    if (std::isnan(number)) return "NaN";
+    if (std::isinf(number)) return number > 0 ? "Infinity" : "-Infinity";
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.13g", number);
+    return buffer;
+}
+
+std::string Index(int index) {
+    return std::to_string(index);
+}
+
+// A text value as script: a string literal, or the JSON it holds parsed at
+// run time. Neither form can run the value as script.
+std::string ValueScript(const std::string& value, bool valueIsJson) {
+    return valueIsJson ? "JSON.parse(" + QuoteLiteral(value) + ")" : QuoteLiteral(value);
+}
+
+bool IsBlankText(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+}
+
+std::int32_t ToInt32(double number) {
+    if (!(std::fabs(number) < 2147483648.0)) return 0;
+    return static_cast<std::int32_t>(number);
+}
+
+}  // namespace
+
+JsonObject JsonObject::Create() {
+    JsonObject object;
+    object.rootName_ = "da";
+    object.Init();
+    return object;
+}
+
+void JsonObject::Destroy() {
+    engine_.reset();
+}
+
+JsonObject JsonObject::Copy() const {
+    return *this;
+}
+
+void JsonObject::Init() {
+    engine_ = ScriptEngine::Start();
+    if (!engine_) return;
+    engine_->RunGlobal(kPrelude);
+    engine_->EvalLogical(LocalToEngine("var " + rootName_ +
+                                       " = {}, str_Code = String.fromCharCode(9216), "
+                                       "str_reg = new RegExp(str_Code, 'g')"));
+    engine_->MarkFresh();
+}
+
+bool JsonObject::Load(const std::string& text, bool plainForm, JsonError& error, bool wantError) {
+    return LoadEngineText(LocalToEngine(text), plainForm, wantError ? &error : nullptr);
+}
+
+bool JsonObject::Clear() {
+    return Logical(rootName_ + " = {}");
+}
+
+std::string JsonObject::ToText() {
+    return Text(Stringified(rootName_));
+}
+
+bool JsonObject::SetValue(const std::string& path, const std::string& value, bool valueIsJson) {
+    std::string p = path;
+    bool exists = ResolvePath(p);
+    if (!valueIsJson) {
+        return Logical(p + " = " + QuoteLiteral(value) + ".replace(/\\\\/g, str_Code)");
+    }
+    std::string parsed = ValueScript(value.empty() ? "{}" : value, true);
+    if (exists && Text("Object.prototype.toString.call(" + p + ")") == "[object Object]") {
+        return Logical(p + " = get__extend(" + p + ", " + parsed + ")");
+    }
+    return Logical(p + " = " + parsed);
+}
+
+bool JsonObject::SetByEval(const std::string& path, const std::string& expression) {
+    return Logical(Resolved(path) + " = eval(" + expression + ")");
+}
+
+bool JsonObject::ResolvePath(std::string& path) {
+    if (path.starts_with(rootName_) && Logical(path + " != null")) return true;
+    path = RewrittenPath(path);
+    return Logical(path + " != null");
+}
+
+bool JsonObject::Exists(const std::string& path) {
+    std::string p = path;
+    return ResolvePath(p);
+}
+
+int JsonObject::TypeOf(const std::string& path) {
+    std::string p = Resolved(path);
+    if (Logical(p + " == null")) return kJsonNull;
+    std::string kind = Text("Object.prototype.toString.call(" + p + ")");
+    if (kind == "[object String]") return kJsonString;
+    if (kind == "[object Array]") return kJsonArray;
+    if (kind == "[object Object]") return kJsonObject;
+    if (kind == "[object Number]") return kJsonNumber;
+    if (kind == "[object Boolean]") return kJsonBoolean;
+    return kJsonOther;
+}
+
+std::string JsonObject::GetText(const std::string& path, bool jsonForm) {
+    std::string p = Resolved(path);
+    if (jsonForm) return Text(Stringified(p));
+    return Text(p + ".toString()" + std::string(kUnmarkPlain));
+}
+
+int JsonObject::GetMemberNames(std::vector<std::string>& names, const std::string& path) {
+    names = SplitLocal(Text("get__name_All(" + Resolved(path) + ")"), "\r\n");
+    return static_cast<int>(names.size());
+}
+
+int JsonObject::GetCount(const std::string& path) {
+    return ToInt32(Number("get__count(" + Resolved(path) + ")"));
+}
+
+JsonObject JsonObject::GetObject(const std::string& path) {
+    return ObjectFrom(Stringified(Resolved(path)));
+}
+
+bool JsonObject::AddElement(const std::string& value, const std::string& path, bool valueIsJson,
+                            bool atStart) {
+    std::string p = Resolved(path);
+    // A value that is not JSON must change nothing, not even turn the target
+    // into an array: check it before the script that converts the target.
+    if (valueIsJson && !Run(ValueScript(value, true))) return false;
+    return Logical("if (Object.prototype.toString.call(" + p + ") != '[object Array]') { " + p +
+                   " = new Array() } " + p + (atStart ? ".unshift(" : ".push(") +
+                   ValueScript(value, valueIsJson) + ")");
+}
+
+JsonObject JsonObject::GetElementObject(int index, const std::string& path) {
+    return ObjectFrom(Stringified(Resolved(path) + "[" + Index(index) + "]"));
+}
+
+std::string JsonObject::GetElementText(int index, const std::string& path, bool jsonForm) {
+    std::string element = Resolved(path) + "[" + Index(index) + "]";
+    if (jsonForm) return Text(Stringified(element));
+    return Text(element + std::string(kUnmarkPlain));
+}
+
+bool JsonObject::SetElement(int index, const std::string& path, const std::string& value,
+                            bool valueIsJson) {
+    return Logical(Resolved(path) + "[" + Index(index) + "] = " + ValueScript(value, valueIsJson));
+}
+
+bool JsonObject::RemoveElement(int index, const std::string& path) {
+    return Logical(Resolved(path) + ".splice(" + Index(index) + ", 1)");
+}
+
+bool JsonObject::Delete(const std::string& path) {
+    return Logical("delete " + Resolved(path));
+}
+
+bool JsonObject::SetNumber(const std::string& path, double number) {
+    return Logical(Resolved(path) + " = " + FormatNumber(number));
+}
+
+double JsonObject::GetNumber(const std::string& path) {
+    return Number(Resolved(path));
+}
+
+std::string JsonObject::GetJson(const std::string& path) {
+    return Text(Stringified(Resolved(path)));
+}
+
+std::shared_ptr<ScriptEngine> JsonObject::GetEngine() const {
+    return engine_;
+}
+
+int JsonObject::GetAllValues(std::vector<std::string>& values, const std::string& path,
+                             bool recursive) {
+    std::string p = Resolved(path);
+    Run("var str_all = new Array()");
+    Run("get__nodeValue(" + p + ", " + (recursive ? "true" : "false") + ")");
+    std::string joined = Text("str_all.join(" + std::string(kValueSeparatorScript) + ")");
+    values = SplitLocal(joined, ValueSeparatorLocal());
+    return static_cast<int>(values.size());
+}
+
+std::string JsonObject::Resolved(const std::string& path) {
+    // ResolvePath's own last evaluation only yields its result, which the
+    // callers here do not use; the rewriting is all they need.
+    if (path.starts_with(rootName_) && Logical(path + " != null")) return path;
+    return RewrittenPath(path);
+}
+
+std::string JsonObject::RewrittenPath(const std::string& path) const {
+    if (path.empty()) return rootName_;
+    if (path.front() == '[') return rootName_ + path;
+    return rootName_ + "." + path;
+}
+
+bool JsonObject::LoadEngineText(std::string_view text, bool plainForm, JsonError* error) {
+    // Every Load starts from a fresh engine. One that nothing has run on yet
+    // and that no copy shares already is one; a dead one is replaced.
+    if (engine_ && (!engine_->Usable() || engine_->Touched() || engine_.use_count() > 1)) {
+        Init();
+    }
+    if (!engine_) return false;
+    const std::string root = LocalToEngine(rootName_);
+    engine_->EvalLogical("var " + root + " = null");
+    EngineError failure;
+    if (!plainForm && IsBlankText(text)) {
+        // Evaluating nothing yields undefined, and that is what the root holds.
+        engine_->EvalNone(root + " = undefined");
+    } else {
+        engine_->ParseJsonInto(root.c_str(), text, failure);
+    }
+    if (error) {
+        // The engine reports no help file or help context, keeps no copy of
+        // the failing text and no column: those stay empty or 0. Its "name"
+        // (such as SyntaxError) stands in for the source of the error.
+        *error = JsonError{};
+        error->number = failure.number;
+        error->source = EngineToLocal(failure.name);
+        error->description = EngineToLocal(failure.message);
+        error->line = failure.line;
+    }
+    return engine_->EvalLogical(root + " != null");
+}
+
+JsonObject JsonObject::ObjectFrom(const std::string& stringifyScript) {
+    // The value moves as JSON text between the two engines, without a detour
+    // through local text, so that every character arrives as it was.
+    std::string json = engine_ ? engine_->EvalText(LocalToEngine(stringifyScript)) : std::string();
+    JsonObject object = Create();
+    object.LoadEngineText(json, false, nullptr);
+    return object;
+}
+
+bool JsonObject::Logical(const std::string& script) {
+    return engine_ && engine_->EvalLogical(LocalToEngine(script));
+}
+
+std::string JsonObject::Text(const std::string& script) {
+    return engine_ ? EngineToLocal(engine_->EvalText(LocalToEngine(script))) : std::string();
+}
+
+double JsonObject::Number(const std::string& script) {
+    return engine_ ? engine_->EvalNumber(LocalToEngine(script)) : 0.0;
+}
+
+bool JsonObject::Run(const std::string& script) {
+    return engine_ && engine_->EvalNone(LocalToEngine(script));
+}
+
+}  // namespace vantrel
