@@ -10,8 +10,12 @@ namespace vantrel {
 
 class ScriptEngine;
 
-// What the engine reported about the last failure of a Load. All texts are
-// local text. The caller owns the record; Load overwrites every field.
+// What the engine reported about the last failure of a Load; all zero and
+// empty after a Load that parsed. All texts are local text. The engine gives
+// number (its error code: 1 Error ... 5 SyntaxError ... 7 URIError), source
+// (the error's name, such as "SyntaxError"), description (its message) and
+// line where it knows one; it has no help file, help context, copy of the
+// failing text or column, so those stay empty or 0.
 struct JsonError {
     std::int32_t number = 0;
     std::string source;

@@ -117,6 +117,11 @@ TEST(JsonWriters, TextValuesAreStoredExactly) {
     json.SetElement(0, "list", hostile, false);
     EXPECT_EQ(json.GetElementText(0, "list", false), hostile);
     EXPECT_EQ(json.TypeOf(""), kJsonObject);  // nothing broke out of a literal
+
+    // A surrogate without its partner has no character: the replacement one.
+    JsonObject lone = Loaded(R"(["\ud83d!","\ud83d\ude00"])");
+    EXPECT_EQ(U(lone.GetElementText(0, "", false)), "\uFFFD!");
+    EXPECT_EQ(U(lone.GetElementText(1, "", false)), "😀");
 }
 
 TEST(JsonWriters, BackslashMarker) {
