@@ -337,6 +337,35 @@ TEST(HttpRequest, SlowAnswerArrivesWholeWhileTheWindowKeepsRunning) {
     EXPECT_GT(turns.load(), 5);
 }
 
+TEST(HttpRequest, ACallFromInsideTheWaitIsIndependent) {
+    LoopbackServer slow([](const std::string&) {
+        Reply reply = HttpReply("HTTP/1.1 200 OK", "outer", {"Set-Cookie: o=1"});
+        reply.dripChunk = 32;
+        reply.dripDelay = std::chrono::milliseconds(30);
+        return reply;
+    });
+    LoopbackServer other([](const std::string&) {
+        return HttpReply("HTTP/1.1 201 Created", "inner", {"Set-Cookie: i=1"});
+    });
+    std::string innerText, innerStatus, innerCookies;
+    auto old = SetPendingMessagesHook([&] {
+        if (!innerText.empty()) return;
+        innerText = HttpRequest({.url = other.base() + "/",
+                                 .returnedCookies = &innerCookies,
+                                 .statusText = &innerStatus});
+    });
+    std::string status, cookies;
+    std::string text =
+        HttpRequest({.url = slow.base() + "/", .returnedCookies = &cookies, .statusText = &status});
+    SetPendingMessagesHook(old);
+    EXPECT_EQ(text, "outer");
+    EXPECT_EQ(status, "200 OK");
+    EXPECT_EQ(cookies, "o=1");
+    EXPECT_EQ(innerText, "inner");
+    EXPECT_EQ(innerStatus, "201 Created");
+    EXPECT_EQ(innerCookies, "i=1");
+}
+
 TEST(HttpRequest, HugeBodyIsCutAtTheCap) {
     LoopbackServer server([](const std::string&) {
         Reply reply;
