@@ -36,8 +36,10 @@ MappedSubject MapSubject(std::string_view local) {
     // sequence, each piece's UTF-8 maps back to that piece.
     for (const std::string& piece : SplitCharacters(local)) {
         std::string utf8 = ToUtf8(piece);
+        // CR LF comes as one piece but is two characters on both sides.
+        const bool sameBytes = utf8 == piece;
         for (std::size_t i = 0; i < utf8.size(); ++i)
-            mapped.localAt.push_back(localOffset);
+            mapped.localAt.push_back(localOffset + (sameBytes ? i : 0));
         mapped.utf8 += utf8;
         localOffset += piece.size();
     }

@@ -271,6 +271,19 @@ TEST(HttpRequest, CredentialsAndProxy) {
               lines.end());
 }
 
+TEST(HttpRequest, SecureAddressThroughAProxyIsTunnelled) {
+    LoopbackServer proxy(
+        [](const std::string&) { return HttpReply("HTTP/1.1 403 Forbidden", "no tunnels"); });
+    std::string status;
+    EXPECT_EQ(HttpRequest({.url = "https://vantrel-origin.invalid/s",
+                           .proxy = "127.0.0.1:" + std::to_string(proxy.port()),
+                           .statusText = &status}),
+              "");
+    EXPECT_TRUE(proxy.lastRequest().starts_with("CONNECT vantrel-origin.invalid:443 HTTP/1.1\r\n"))
+        << proxy.lastRequest();
+    EXPECT_FALSE(status.starts_with("403"));  // the proxy's refusal is no answer of the origin
+}
+
 TEST(HttpRequest, FailuresGiveTheirTextAndAnEmptyResult) {
     std::string status, headers = "kept";
     EXPECT_EQ(HttpRequest({.url = "ftp://127.0.0.1/x", .statusText = &status}), "");

@@ -77,6 +77,10 @@ TEST(RegexObject, PositionsAreByteOffsetsInTheLocalSubject) {
     regex.SubMatchText(3, 1, &position);
     EXPECT_EQ(position, 8);  // the emoji is four bytes of local text
 
+    ASSERT_TRUE(regex.Search("\n(x)", "a\r\nx"));
+    EXPECT_EQ(regex.MatchText(1, &position), "\nx");
+    EXPECT_EQ(position, 2);
+
     ASSERT_TRUE(regex.Search("a(a)", "aa"));
     EXPECT_EQ(regex.SubMatchText(1, 1, &position), "a");
     EXPECT_EQ(position, 1);
