@@ -49,6 +49,15 @@ void BM_Create(benchmark::State& state) {
 }
 BENCHMARK(BM_Create)->Unit(benchmark::kMicrosecond);
 
+void BM_CreateAndLoad(benchmark::State& state) {
+    for (auto _ : state) {
+        vantrel::JsonObject json = vantrel::JsonObject::Create();
+        vantrel::JsonError error;
+        benchmark::DoNotOptimize(json.Load(WeiboAnswer(), false, error, false));
+    }
+}
+BENCHMARK(BM_CreateAndLoad)->Unit(benchmark::kMicrosecond);
+
 void BM_OnePathRead(benchmark::State& state) {
     vantrel::JsonObject json = vantrel::JsonObject::Create();
     vantrel::JsonError error;

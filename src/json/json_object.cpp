@@ -131,7 +131,6 @@ std::int32_t ToInt32(double number) {
 
 JsonObject JsonObject::Create() {
     JsonObject object;
-    object.rootName_ = "da";
     object.Init();
     return object;
 }

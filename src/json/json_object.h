@@ -56,7 +56,8 @@ class JsonObject {
     // A new instance with the root name "da", initialised.
     static JsonObject Create();
 
-    // An instance without engine; every operation fails until Init.
+    // An instance with the root name "da" but without engine; every operation
+    // fails until Init.
     JsonObject() = default;
 
     // Releases this instance's reference to the engine.
@@ -127,7 +128,7 @@ class JsonObject {
     double Number(const std::string& script);
     bool Run(const std::string& script);
 
-    std::string rootName_;
+    std::string rootName_ = "da";
     std::shared_ptr<ScriptEngine> engine_;
 };
 
