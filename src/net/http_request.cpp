@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <optional>
 
 #include "net/code_page.h"
 #include "net/curl_exchange.h"
@@ -150,50 +151,38 @@ void Put(std::string* target, std::string value) {
     if (target) *target = std::move(value);
 }
 
-}  // namespace
+// What the request holds on to until the exchange is over.
+struct Prepared {
+    std::string body;
+    curl::HeaderList headers;
+};
 
-// One exchange, in the order the steps of the classic WinHttp sequence take;
-// each numbered error text is tied to the libcurl step that stands for it.
-std::string HttpRequest(const HttpRequestArgs& a) {
-    auto fail = [&](Failure failure) {
-        Put(a.statusText, FailureText(failure));
-        ProcessPendingMessages();
-        return std::string();
-    };
-    RegexObject charsetFinder;
-
-    // 700: libcurl's global start-up failed.
-    if (!curl::Available()) return fail(Failure::kNoHttpStack);
-    // 701: not an http(s) URL libcurl can take apart.
-    if (!SplitsAsHttpUrl(a.url)) return fail(Failure::kBadUrl);
-
-    // 702: the easy handle is the session; the proxy belongs to it.
-    curl::Response response;
-    curl::Easy easy = curl::NewEasy(response);
-    if (!easy) return fail(Failure::kNoSession);
-    CURL* e = easy.get();
-    // Through a proxy an https address is tunnelled (CONNECT) and an http one
-    // asked for in absolute form, as with a named "http=" proxy.
+// Sets up the handle, step by step; each numbered error text is tied to the
+// libcurl step that stands for it. Returns the failure of the first step
+// that fails.
+std::optional<Failure> Prepare(CURL* e, curl::Response& response, const HttpRequestArgs& a,
+                               Prepared& prepared) {
+    // 702 (continued): the proxy belongs to the session. Through a proxy an
+    // https address is tunnelled (CONNECT) and an http one asked for in
+    // absolute form, as with a named "http=" proxy.
     const std::string proxy = a.proxy.value_or("");
     if (!proxy.empty() && curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str()) != CURLE_OK)
-        return fail(Failure::kNoSession);
+        return Failure::kNoSession;
 
     // 705: one time-out for resolving, connecting, sending and receiving.
     const long seconds = a.timeoutSeconds.value_or(0) > 0 ? *a.timeoutSeconds : 30;
-    if (curl::SetTimeouts(e, response, seconds) != CURLE_OK) return fail(Failure::kTimeouts);
+    if (curl::SetTimeouts(e, response, seconds) != CURLE_OK) return Failure::kTimeouts;
 
     // 703: the connection's address.
-    if (curl_easy_setopt(e, CURLOPT_URL, a.url.c_str()) != CURLE_OK)
-        return fail(Failure::kNoConnection);
+    if (curl_easy_setopt(e, CURLOPT_URL, a.url.c_str()) != CURLE_OK) return Failure::kNoConnection;
 
     // 704: the request's verb and body.
     int method = a.method.value_or(0);
     if (method < 0 || method > 7) method = 0;
-    std::string body =
-        a.postBytes && !a.postBytes->empty() ? *a.postBytes : a.postText.value_or("");
-    const bool sendsBody = !body.empty() || method == 1 || method == 3;
-    if (curl::SetMethod(e, method, sendsBody ? &body : nullptr) != CURLE_OK)
-        return fail(Failure::kNoRequest);
+    prepared.body = a.postBytes && !a.postBytes->empty() ? *a.postBytes : a.postText.value_or("");
+    const bool sendsBody = !prepared.body.empty() || method == 1 || method == 3;
+    if (curl::SetMethod(e, method, sendsBody ? &prepared.body : nullptr) != CURLE_OK)
+        return Failure::kNoRequest;
 
     // 707: basic credentials, each pair only when both halves are given.
     const std::string user = a.userName.value_or(""), password = a.password.value_or("");
@@ -201,17 +190,17 @@ std::string HttpRequest(const HttpRequestArgs& a) {
         (curl_easy_setopt(e, CURLOPT_HTTPAUTH, CURLAUTH_BASIC) != CURLE_OK ||
          curl_easy_setopt(e, CURLOPT_USERNAME, user.c_str()) != CURLE_OK ||
          curl_easy_setopt(e, CURLOPT_PASSWORD, password.c_str()) != CURLE_OK))
-        return fail(Failure::kCredentials);
+        return Failure::kCredentials;
     const std::string proxyUser = a.proxyUser.value_or("");
     const std::string proxyPassword = a.proxyPassword.value_or("");
     if (!proxyUser.empty() && !proxyPassword.empty() &&
         (curl_easy_setopt(e, CURLOPT_PROXYAUTH, CURLAUTH_BASIC) != CURLE_OK ||
          curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, proxyUser.c_str()) != CURLE_OK ||
          curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, proxyPassword.c_str()) != CURLE_OK))
-        return fail(Failure::kCredentials);
+        return Failure::kCredentials;
 
     // Certificate text: the checks are switched on here, never off.
-    if (curl::VerifyTls(e) != CURLE_OK) return fail(Failure::kCertificate);
+    if (curl::VerifyTls(e) != CURLE_OK) return Failure::kCertificate;
 
     // 708: nothing to switch off. A libcurl handle has no cookie engine
     // unless one is asked for, so it neither stores nor sends cookies of its
@@ -219,32 +208,20 @@ std::string HttpRequest(const HttpRequestArgs& a) {
 
     // 709: redirects followed by libcurl (the answer seen is the last one) or not.
     if (curl::SetRedirects(e, response, !a.noRedirect.value_or(false)) != CURLE_OK)
-        return fail(Failure::kRedirectOption);
+        return Failure::kRedirectOption;
 
     // 710: the header block, sent line for line.
     const std::string cookies = a.cookies ? *a.cookies : std::string();
-    curl::HeaderList headers = curl::HeaderLines(RequestHeaderBlock(a, method, cookies));
-    if (curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get()) != CURLE_OK)
-        return fail(Failure::kHeaders);
+    prepared.headers = curl::HeaderLines(RequestHeaderBlock(a, method, cookies));
+    if (curl_easy_setopt(e, CURLOPT_HTTPHEADER, prepared.headers.get()) != CURLE_OK)
+        return Failure::kHeaders;
+    return std::nullopt;
+}
 
-    // 711/712/713: the exchange itself. Not connected, TLS refused or the
-    // request not written: 711. Written, but no complete header block back
-    // (silence past the time-out included): 712. Headers in, body broken off
-    // or cut at the cap: 713, and the call goes on with what arrived.
-    CURLcode code = curl::PerformPumped(e);
-    switch (curl::Classify(e, code, response)) {
-        case curl::Outcome::kNotSent:
-            return fail(Failure::kSend);
-        case curl::Outcome::kNoResponse:
-            return fail(Failure::kNoResponse);
-        case curl::Outcome::kReadFailed:
-        case curl::Outcome::kComplete:
-            break;
-    }
-    const bool readFailed = !(code == CURLE_OK && !response.capped);
-
-    // Status text from the 10th character of the status line. A broken read
-    // keeps its 713 text, so the caller can tell a cut body from a whole one.
+// Status text, Location and cookies out of the answer's header block.
+void ReportHeaders(const HttpRequestArgs& a, const curl::Response& response, bool readFailed) {
+    // A broken read keeps its 713 text, so the caller can tell a cut body
+    // from a whole one.
     Put(a.responseHeaders, response.headers);
     Put(a.statusText, readFailed ? FailureText(Failure::kRead) : StatusText(response.headers));
 
@@ -259,12 +236,56 @@ std::string HttpRequest(const HttpRequestArgs& a) {
     if (a.mergeCookies.value_or(true) && a.cookies && !a.cookies->empty())
         returned = MergeCookies(*a.cookies, returned);
     Put(a.returnedCookies, returned);
+}
 
-    std::string text = response.body.substr(0, response.body.find('\0'));
+// The body as local text: decoded from a charset declared in its first 1024
+// bytes, unless that is gbk or gb2312 (already local); else the bytes up to
+// the first zero byte.
+std::string ResultText(const std::string& body) {
+    std::string text = body.substr(0, body.find('\0'));
+    RegexObject charsetFinder;
     charsetFinder.Search(kCharsetPattern, std::string_view(text).substr(0, 1024));
     const std::string declared = charsetFinder.SubMatchText(1, 1);
     if (!declared.empty() && declared != "gbk" && declared != "gb2312")
-        text = DecodeDeclared(declared, response.body, std::move(text));
+        text = DecodeDeclared(declared, body, std::move(text));
+    return text;
+}
+
+}  // namespace
+
+std::string HttpRequest(const HttpRequestArgs& a) {
+    auto fail = [&](Failure failure) {
+        Put(a.statusText, FailureText(failure));
+        ProcessPendingMessages();
+        return std::string();
+    };
+    // 700: libcurl's global start-up failed.
+    if (!curl::Available()) return fail(Failure::kNoHttpStack);
+    // 701: not an http(s) URL libcurl can take apart.
+    if (!SplitsAsHttpUrl(a.url)) return fail(Failure::kBadUrl);
+    // 702: the easy handle is the session.
+    curl::Response response;
+    curl::Easy easy = curl::NewEasy(response);
+    if (!easy) return fail(Failure::kNoSession);
+    Prepared prepared;
+    if (auto failure = Prepare(easy.get(), response, a, prepared)) return fail(*failure);
+
+    // 711/712/713: the exchange itself. Not connected, TLS refused or the
+    // request not written: 711. Written, but no complete header block back
+    // (silence past the time-out included): 712. Headers in, body broken off
+    // or cut at the cap: 713, and the call goes on with what arrived.
+    CURLcode code = curl::PerformPumped(easy.get());
+    switch (curl::Classify(easy.get(), code, response)) {
+        case curl::Outcome::kNotSent:
+            return fail(Failure::kSend);
+        case curl::Outcome::kNoResponse:
+            return fail(Failure::kNoResponse);
+        case curl::Outcome::kReadFailed:
+        case curl::Outcome::kComplete:
+            break;
+    }
+    ReportHeaders(a, response, code != CURLE_OK || response.capped);
+    std::string text = ResultText(response.body);
     Put(a.responseBytes, std::move(response.body));
     ProcessPendingMessages();
     return text;
