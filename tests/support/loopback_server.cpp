@@ -110,6 +110,12 @@ struct LoopbackServer::Impl {
         return n > 0 && !(fds[1].revents & POLLIN);
     }
 
+    // Sleeps for `delay`; false when the server stops meanwhile.
+    bool Pause(std::chrono::milliseconds delay) const {
+        pollfd stop{stopPipe[0], POLLIN, 0};
+        return ::poll(&stop, 1, static_cast<int>(delay.count())) == 0;
+    }
+
     std::string ReadRequest(int fd) const {
         std::string request;
         char buffer[16384];
@@ -140,7 +146,7 @@ struct LoopbackServer::Impl {
     bool SendPaced(int fd, std::string_view bytes, const Reply& reply) const {
         if (reply.dripChunk == 0) return SendAll(fd, bytes);
         while (!bytes.empty()) {
-            if (Wait(stopPipe[0], POLLIN, static_cast<int>(reply.dripDelay.count()))) return false;
+            if (!Pause(reply.dripDelay)) return false;
             auto piece = bytes.substr(0, reply.dripChunk);
             if (!SendAll(fd, piece)) return false;
             bytes.remove_prefix(piece.size());
