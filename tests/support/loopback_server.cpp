@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <mutex>
 #include <stdexcept>
@@ -101,7 +102,11 @@ struct LoopbackServer::Impl {
     std::thread acceptor;
     mutable std::mutex mutex;
     std::vector<std::string> requests;
-    std::vector<std::thread> connections;
+    struct Connection {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Connection> connections;
 
     // Waits until fd is ready for `events` or the server stops; false on stop.
     bool Wait(int fd, short events, int timeoutMs = -1) const {
@@ -191,7 +196,19 @@ struct LoopbackServer::Impl {
             int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0) continue;
             std::lock_guard lock(mutex);
-            connections.emplace_back([this, fd] { Serve(fd); });
+            // Finished connections are joined here, so a long run (a
+            // benchmark) does not pile up threads.
+            std::erase_if(connections, [](Connection& c) {
+                if (!*c.done) return false;
+                c.thread.join();
+                return true;
+            });
+            auto done = std::make_shared<std::atomic<bool>>(false);
+            connections.push_back({std::thread([this, fd, done] {
+                                       Serve(fd);
+                                       *done = true;
+                                   }),
+                                   done});
         }
     }
 };
@@ -208,13 +225,13 @@ LoopbackServer::~LoopbackServer() {
     char stop = 1;
     [[maybe_unused]] auto written = ::write(impl_->stopPipe[1], &stop, 1);
     impl_->acceptor.join();
-    std::vector<std::thread> connections;
+    std::vector<Impl::Connection> connections;
     {
         std::lock_guard lock(impl_->mutex);
         connections.swap(impl_->connections);
     }
     for (auto& connection : connections)
-        connection.join();
+        connection.thread.join();
     ::close(impl_->listenFd);
     ::close(impl_->stopPipe[0]);
     ::close(impl_->stopPipe[1]);
