@@ -23,6 +23,25 @@ std::size_t& BlockSize(void* block) {
     return *static_cast<std::size_t*>(block);
 }
 
+// Block sizes (with the size header) round up to the header's alignment.
+std::size_t BlockBytes(std::size_t size) {
+    return (size + 2 * kHeader - 1) / kHeader * kHeader;
+}
+
+// Under the address sanitizer every block is its own allocation, so that it
+// still sees each one's bounds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPoolBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPoolBlocks = false;
+#else
+constexpr bool kPoolBlocks = true;
+#endif
+#else
+constexpr bool kPoolBlocks = true;
+#endif
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
@@ -191,14 +210,53 @@ std::shared_ptr<ScriptEngine> ScriptEngine::Start() {
 }
 
 ScriptEngine::~ScriptEngine() {
-    // A heap that died in a fatal error may be inconsistent: leave it.
+    // A heap that died in a fatal error may be inconsistent: it is not walked
+    // and its large blocks stay allocated; the chunks go, since nothing
+    // touches that heap again.
     Guarded([this] { duk_destroy_heap(ctx_); });
+    for (void* chunk : chunks_)
+        std::free(chunk);
+}
+
+bool ScriptEngine::Pooled(std::size_t blockSize) {
+    return kPoolBlocks && blockSize / kHeader - 1 < kSmallClasses;
+}
+
+void* ScriptEngine::TakeBlock(std::size_t blockSize) {
+    if (!Pooled(blockSize)) return std::malloc(blockSize);
+    std::size_t cls = blockSize / kHeader - 1;
+    if (void* block = freeBlocks_[cls]) {
+        freeBlocks_[cls] = *static_cast<void**>(block);
+        return block;
+    }
+    if (chunkLeft_ < blockSize) {
+        constexpr std::size_t kChunk = 64 * 1024;
+        void* chunk = std::malloc(kChunk);
+        if (!chunk) return nullptr;
+        chunks_.push_back(chunk);
+        chunkNext_ = static_cast<char*>(chunk);
+        chunkLeft_ = kChunk;
+    }
+    void* block = chunkNext_;
+    chunkNext_ += blockSize;
+    chunkLeft_ -= blockSize;
+    return block;
+}
+
+void ScriptEngine::GiveBack(void* block, std::size_t blockSize) {
+    if (!Pooled(blockSize)) {
+        std::free(block);
+        return;
+    }
+    std::size_t cls = blockSize / kHeader - 1;
+    *static_cast<void**>(block) = freeBlocks_[cls];
+    freeBlocks_[cls] = block;
 }
 
 void* ScriptEngine::Allocate(void* udata, std::size_t size) {
     auto* engine = static_cast<ScriptEngine*>(udata);
     if (size > engine->limit_ - engine->used_) return nullptr;
-    void* block = std::malloc(size + kHeader);
+    void* block = engine->TakeBlock(BlockBytes(size));
     if (!block) return nullptr;
     BlockSize(block) = size;
     engine->used_ += size;
@@ -207,27 +265,39 @@ void* ScriptEngine::Allocate(void* udata, std::size_t size) {
 
 void* ScriptEngine::Reallocate(void* udata, void* ptr, std::size_t size) {
     if (!ptr) return Allocate(udata, size);
-    auto* engine = static_cast<ScriptEngine*>(udata);
-    void* block = static_cast<char*>(ptr) - kHeader;
-    std::size_t old = BlockSize(block);
     if (size == 0) {
         Free(udata, ptr);
         return nullptr;
     }
+    auto* engine = static_cast<ScriptEngine*>(udata);
+    void* block = static_cast<char*>(ptr) - kHeader;
+    std::size_t old = BlockSize(block);
     if (size > old && size - old > engine->limit_ - engine->used_) return nullptr;
-    void* grown = std::realloc(block, size + kHeader);
-    if (!grown) return nullptr;
-    BlockSize(grown) = size;
+    std::size_t oldBytes = BlockBytes(old), newBytes = BlockBytes(size);
+    void* moved = nullptr;
+    if (oldBytes == newBytes && Pooled(oldBytes)) {
+        moved = block;
+    } else if (!Pooled(oldBytes) && !Pooled(newBytes)) {
+        moved = std::realloc(block, newBytes);
+        if (!moved) return nullptr;
+    } else {
+        moved = engine->TakeBlock(newBytes);
+        if (!moved) return nullptr;
+        std::memcpy(static_cast<char*>(moved) + kHeader, ptr, old < size ? old : size);
+        engine->GiveBack(block, oldBytes);
+    }
+    BlockSize(moved) = size;
     engine->used_ = engine->used_ - old + size;
-    return static_cast<char*>(grown) + kHeader;
+    return static_cast<char*>(moved) + kHeader;
 }
 
 void ScriptEngine::Free(void* udata, void* ptr) {
     if (!ptr) return;
     auto* engine = static_cast<ScriptEngine*>(udata);
     void* block = static_cast<char*>(ptr) - kHeader;
-    engine->used_ -= BlockSize(block);
-    std::free(block);
+    std::size_t size = BlockSize(block);
+    engine->used_ -= size;
+    engine->GiveBack(block, BlockBytes(size));
 }
 
 // The engine calls this for errors that nothing catches; it must not return.

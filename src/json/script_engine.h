@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct duk_hthread;
 
@@ -64,6 +65,10 @@ class ScriptEngine {
     static void Free(void* udata, void* ptr);
     static void OnFatal(void* udata, const char* message);
 
+    static bool Pooled(std::size_t blockSize);
+    void* TakeBlock(std::size_t blockSize);
+    void GiveBack(void* block, std::size_t blockSize);
+
     template <class Body>
     bool Guarded(Body&& body);
     template <class Reader>
@@ -75,6 +80,15 @@ class ScriptEngine {
     std::jmp_buf* fatalExit_ = nullptr;
     std::size_t used_ = 0;
     std::size_t limit_ = 0;
+
+    // The engine makes and drops many small blocks (most of a heap's start
+    // and stop time went to malloc and free): those come from chunks of this
+    // heap's own, kept on one free list per size, and go when the heap goes.
+    static constexpr std::size_t kSmallClasses = 128;
+    void* freeBlocks_[kSmallClasses] = {};
+    std::vector<void*> chunks_;
+    char* chunkNext_ = nullptr;
+    std::size_t chunkLeft_ = 0;
 };
 
 }  // namespace vantrel
