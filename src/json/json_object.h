@@ -68,8 +68,9 @@ class JsonObject {
     // engine can be started the instance holds none.
     void Init();
     // Restarts the engine and parses text as JSON into the root. A text that
-    // is not JSON leaves the root null and gives false. With wantError the
-    // engine's report about the parse goes into error.
+    // is not JSON leaves the root null and gives false; both forms parse alike,
+    // except that an empty text leaves the root undefined when plainForm is
+    // false. With wantError the engine's report goes into error.
     bool Load(const std::string& text, bool plainForm, JsonError& error, bool wantError);
     // Sets the root to an empty object.
     bool Clear();
@@ -77,6 +78,9 @@ class JsonObject {
     std::string ToText();
     // Stores value at path: as a text, or (valueIsJson) parsed as JSON and,
     // when both the target and the value are objects, merged into the target.
+    // Inside the engine a stored text keeps each backslash as U+2400; text
+    // results (ToText, GetText, GetJson, GetElementText, GetObject) turn it
+    // back into a backslash (written "\\" in JSON text).
     bool SetValue(const std::string& path, const std::string& value, bool valueIsJson);
     // Stores the value of a program-built script expression at path.
     bool SetByEval(const std::string& path, const std::string& expression);
@@ -111,7 +115,8 @@ class JsonObject {
     std::string GetJson(const std::string& path);
     std::shared_ptr<ScriptEngine> GetEngine() const;
     // Every string, number and boolean value under path (recursive: also those
-    // of nested objects and arrays), as the script's text of each.
+    // of nested objects and arrays), as the script's text of each, with any
+    // U+2400 left as it is. A last value that is empty is not counted.
     int GetAllValues(std::vector<std::string>& values, const std::string& path, bool recursive);
 
   private:
