@@ -20,6 +20,8 @@ constexpr int kPadY = 5;
 
 class TipBox : public QWidget {
   public:
+    const QString& Text() const { return options_.text; }
+
     explicit TipBox(const TipOptions& options)
         : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
           options_(options) {
@@ -100,6 +102,11 @@ void CloseTipBox() {
 QWidget* ShownTipBox() {
     TipBox* box = Current();
     return box && box->isVisible() ? box : nullptr;
+}
+
+QString ShownTipText() {
+    TipBox* box = Current();
+    return box && box->isVisible() ? box->Text() : QString();
 }
 
 }  // namespace vantrel

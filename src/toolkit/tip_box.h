@@ -35,5 +35,7 @@ void PopUpTipBox(const TipOptions& options);
 void CloseTipBox();
 // The box while it is shown, for placing checks; null otherwise.
 QWidget* ShownTipBox();
+// The text of the shown tip; empty when none is shown.
+QString ShownTipText();
 
 }  // namespace vantrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QEnterEvent>
 
 #include <gtest/gtest.h>
 
@@ -24,5 +25,16 @@ class QtEnvironment : public ::testing::Environment {
 
 inline ::testing::Environment* const kQtEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// The pointer entering and leaving a control, as the platform reports them.
+inline void SendEnter(QWidget* widget) {
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QApplication::sendEvent(widget, &enter);
+}
+
+inline void SendLeave(QWidget* widget) {
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(widget, &leave);
+}
 
 }  // namespace vantrel::test
