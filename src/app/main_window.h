@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+#include <QTimer>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+
+#include "app/app_state.h"
+#include "app/list_model.h"
+#include "app/refresh_cycle.h"
+#include "app/source_buttons.h"
+#include "toolkit/skin_window.h"
+
+class QSystemTrayIcon;
+
+namespace vantrel {
+
+class CaptionButton;
+class FrameHost;
+class Label;
+class LinkLabel;
+class ListView;
+class PictureBox;
+class TitleButton;
+
+// The widget's one main window "Vantrel": title row, four source buttons,
+// the trending list, the view-all link and the age label, and its timers.
+// Destroying it removes the tray icon and writes the settings file.
+class MainWindow : public SkinWindow {
+    Q_OBJECT
+  public:
+    static constexpr int kDesignWidth = 308;
+    static constexpr int kDesignHeight = 542;
+
+    explicit MainWindow(std::filesystem::path settingsPath = SettingsPath());
+    ~MainWindow() override;
+
+    // Runs once after the window has been built and the fetch routines are
+    // installed: state, tray icon, position, fonts, columns, settings and the
+    // first fetch, timers, taskbar button.
+    void StartUp();
+
+    void RelayoutMainWindow(int width, int height);
+    void HideToTray();
+    void RestoreFromTray();
+    void SetTopMost(bool on);
+    bool IsTopMost() const;
+    void ShowTip(const QString& text);
+    // An interval of 0 stops the timer.
+    static void SetTimerInterval(QTimer& timer, int ms);
+    // Whether the core's marker pictures are built into this program.
+    static bool MarkerPicturesAvailable();
+
+    AppState& State() { return state_; }
+    ListModel& List() { return list_; }
+    SourceButtons& Buttons() { return buttons_; }
+    RefreshCycle& Refresh() { return refresh_; }
+    ListView& ListControl() { return *listView_; }
+    LinkLabel& ViewAllLink() { return *viewAll_; }
+    QSystemTrayIcon* Tray() const { return tray_; }
+    const std::array<QFont, 3>& Fonts() const { return fonts_; }
+
+    // Work that other areas of the program hang on the window's timers and
+    // controls; each runs only while set.
+    std::function<void()> onAutoSaveTick;
+    std::function<void()> onEdgeTick;
+    std::function<void()> onOpenSettings;
+
+  signals:
+    // The window was closed; the program ends (and destroys the window).
+    void Closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildTimers();
+    void ConnectControls();
+    void InstallTray();
+    void PlaceAtTopRight();
+    void SetUpList();
+    void ApplyStartupSettings();
+    void ApplyOpacity(int opacity);
+    void ApplyButtonStyles();
+    void RefreshAgeLabel();
+    void RunEdgeTimerIfDocking();
+    CaptionButton* SourceButton(SourceId source) const;
+
+    std::filesystem::path settingsPath_;
+    AppState state_;
+    ListModel list_;
+    ListModel spareList_;
+    SourceButtons buttons_;
+    RefreshCycle refresh_;
+    std::array<QFont, 3> fonts_;
+
+    FrameHost* frame_ = nullptr;
+    Label* title_ = nullptr;
+    TitleButton* settingsButton_ = nullptr;
+    TitleButton* minimiseButton_ = nullptr;
+    TitleButton* closeButton_ = nullptr;
+    std::array<CaptionButton*, SOURCE_COUNT> sourceButtons_{};
+    ListView* spareListView_ = nullptr;
+    ListView* listView_ = nullptr;
+    LinkLabel* viewAll_ = nullptr;
+    Label* ageLabel_ = nullptr;
+    PictureBox* corner_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+
+    QTimer ageTimer_;
+    QTimer refreshTimer_;
+    QTimer autoSaveTimer_;
+    QTimer edgeTimer_;
+
+    QPoint resizeOrigin_;
+    QSize resizeStart_;
+};
+
+}  // namespace vantrel

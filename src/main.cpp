@@ -1,0 +1,83 @@
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "net/pending_messages.h"
+#include "sources/service_hosts.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: the window is closed from the event loop
+// when the byte arrives.
+void OnTerminate(int signal) {
+    const unsigned char byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+bool InstallTerminateHandlers() {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = OnTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const vantrel::CommandLine options = vantrel::ParseCommandLine(argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "%s\n\n%s", options.error.c_str(),
+                     vantrel::CommandLineUsage(argv[0]).c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(vantrel::CommandLineUsage(argv[0]).c_str(), stdout);
+        return 0;
+    }
+    if (!vantrel::SetServiceBase(options.serviceBase)) {
+        std::fprintf(stderr, "--service-base wants scheme://host[:port], not %s\n",
+                     options.serviceBase.c_str());
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Vantrel"));
+    // A hidden window (in the tray) is still the running program.
+    app.setQuitOnLastWindowClosed(false);
+    // Network waits let the window repaint and the timers tick.
+    vantrel::SetPendingMessagesHook([] { QCoreApplication::processEvents(); });
+
+    auto window = std::make_unique<vantrel::MainWindow>();
+    QObject::connect(window.get(), &vantrel::MainWindow::Closed, &app, &QCoreApplication::quit);
+
+    std::unique_ptr<QSocketNotifier> terminate;
+    if (InstallTerminateHandlers()) {
+        terminate = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(terminate.get(), &QSocketNotifier::activated, window.get(), [&] {
+            unsigned char byte = 0;
+            while (read(signalPipe[0], &byte, 1) == 1) {
+            }
+            window->close();
+        });
+    }
+
+    window->StartUp();
+    window->show();
+    const int status = app.exec();
+    // The window goes before the application: its destruction writes the settings.
+    window.reset();
+    vantrel::SetPendingMessagesHook({});
+    return status;
+}
