@@ -8,7 +8,7 @@ namespace vantrel {
 // One entry of a service's list, as the source read it, in local text.
 struct ListEntry {
     std::string title;
-    std::string tag;          // Weibo icon word ("hot", "new", "fei", ...) or Baidu digit; may be empty
+    std::string tag;  // Weibo icon word ("hot", "new", "fei", ...) or Baidu digit; may be empty
     std::string description;  // Baidu only: shown as the row's tooltip
     std::string links;        // Douyin only: the entry's video links, "|"-joined in reverse order
 };
@@ -16,7 +16,7 @@ struct ListEntry {
 enum class FetchStatus {
     kRequestFailed,  // no answer at all: the age label keeps counting from the previous refresh
     kUnparsed,       // an answer arrived but could not be read
-    kParsed,         // the answer was read (it may still have held too few entries to fill the list)
+    kParsed,  // the answer was read (it may still have held too few entries to fill the list)
 };
 
 // What a fetch routine hands back; the application fills the list from it.

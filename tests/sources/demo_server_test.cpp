@@ -1,0 +1,99 @@
+#include "sources/demo_server.h"
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vantrel {
+namespace {
+
+struct Answer {
+    long status = 0;
+    std::string body;
+    std::string headers;
+};
+
+size_t Append(char* data, size_t size, size_t count, void* out) {
+    static_cast<std::string*>(out)->append(data, size * count);
+    return size * count;
+}
+
+// libcurl as an independent client of the server.
+Answer Fetch(const std::string& url, const char* range = nullptr, bool post = false) {
+    Answer answer;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Append);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answer.headers);
+    if (range) curl_easy_setopt(curl, CURLOPT_RANGE, range);
+    if (post) curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
+    if (curl_easy_perform(curl) == CURLE_OK)
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
+    curl_easy_cleanup(curl);
+    return answer;
+}
+
+class DemoServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(server.Start()); }
+    DemoServer server;
+};
+
+TEST_F(DemoServerTest, ServesTheFourListsOnlyForTheExactQueries) {
+    const std::string base = server.Base();
+    Answer weibo = Fetch(base + "/2/guest/page?containerid=106003&filter_type=realtimehot");
+    EXPECT_EQ(weibo.status, 200);
+    EXPECT_NE(weibo.body.find("card_group"), std::string::npos);
+    EXPECT_EQ(Fetch(base + "/2/guest/page?containerid=1").status, 404);
+    Answer baidu = Fetch(base + "/board?tab=realtime");
+    EXPECT_NE(baidu.body.find("--> <div class=\"bg-wrapper\">"), std::string::npos);
+    EXPECT_NE(Fetch(base + "/api/suggest_words/?business_id=10017").body.find("word\":\""),
+              std::string::npos);
+    EXPECT_NE(
+        Fetch(base + "/aweme/v1/creator/data/billboard/?billboard_type=1").body.find("extra_list"),
+        std::string::npos);
+}
+
+TEST_F(DemoServerTest, LinksInsideAnswersPointBackAtTheServer) {
+    const std::string base = server.Base();
+    Answer item = Fetch(base + "/web/api/v2/aweme/iteminfo/?item_ids=7300000000000000011");
+    EXPECT_NE(item.body.find("\"aweme_id\": \"7300000000000000011\""), std::string::npos);
+    EXPECT_NE(item.body.find(base + "/aweme/v1/playwm/"), std::string::npos);
+    EXPECT_EQ(item.body.find("@BASE@"), std::string::npos);
+    EXPECT_NE(
+        Fetch(base + "/web/api/v2/aweme/iteminfo/?item_ids=abc").body.find("\"status_code\":8"),
+        std::string::npos);
+    Answer play = Fetch(base + "/aweme/v1/play/?video_id=v0200fg10000demo", nullptr, true);
+    EXPECT_EQ(play.status, 302);
+    EXPECT_NE(play.headers.find("Location: " + base + "/demo/video.mp4\r\n"), std::string::npos);
+    Answer search = Fetch(base + "/search/?keyword=%E6%98%A5&pd=synthesis");
+    EXPECT_NE(search.body.find("url=http%3A%2F%2F127.0.0.1:"), std::string::npos) << search.body;
+}
+
+TEST_F(DemoServerTest, VideoAnswersRangeRequests) {
+    const std::string url = server.Base() + "/demo/video.mp4";
+    Answer whole = Fetch(url);
+    ASSERT_EQ(whole.status, 200);
+    ASSERT_GT(whole.body.size(), 1000u);
+    Answer part = Fetch(url, "100-199");
+    EXPECT_EQ(part.status, 206);
+    EXPECT_EQ(part.body, whole.body.substr(100, 100));
+    EXPECT_NE(
+        part.headers.find("Content-Range: bytes 100-199/" + std::to_string(whole.body.size())),
+        std::string::npos);
+    EXPECT_EQ(Fetch(url, "-10").body, whole.body.substr(whole.body.size() - 10));
+    EXPECT_EQ(Fetch(url, std::to_string(whole.body.size()).append("-").c_str()).status, 416);
+}
+
+TEST_F(DemoServerTest, BrowserLinksGetAnEscapedPage) {
+    Answer page = Fetch(server.Base() + "/weibo/%3Cb%3E?x=<i>");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_EQ(page.body.find("<i>"), std::string::npos);
+    EXPECT_NE(page.body.find("&lt;i&gt;"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vantrel
