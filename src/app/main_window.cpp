@@ -24,15 +24,6 @@
 
 namespace vantrel {
 
-// The marker pictures come from the core's image decoder; a build without it
-// shows the list's texts only, instead of failing to link.
-Image MarkerImage(ImageGroup group, int element) __attribute__((weak));
-Image ProgramIconImage() __attribute__((weak));
-
-bool MainWindow::MarkerPicturesAvailable() {
-    return &MarkerImage != nullptr && &ProgramIconImage != nullptr;
-}
-
 namespace {
 
 constexpr SourceId kSources[SOURCE_COUNT] = {SourceId::kWeibo, SourceId::kBaidu, SourceId::kToutiao,
@@ -56,7 +47,6 @@ QImage GripPicture() {
 
 std::vector<QImage> GroupPictures(ImageGroup group) {
     std::vector<QImage> pictures;
-    if (!MainWindow::MarkerPicturesAvailable()) return pictures;
     for (int e = 0; e < ImageGroupSize(group); ++e) {
         pictures.push_back(QImageFromImage(MarkerImage(group, e)));
     }
@@ -237,9 +227,7 @@ void MainWindow::StartUp() {
 void MainWindow::InstallTray() {
     if (tray_) return;
     tray_ = new QSystemTrayIcon(this);
-    if (MarkerPicturesAvailable()) {
-        tray_->setIcon(QIcon(QPixmap::fromImage(QImageFromImage(ProgramIconImage()))));
-    }
+    tray_->setIcon(QIcon(QPixmap::fromImage(QImageFromImage(ProgramIconImage()))));
     tray_->setToolTip(QStringLiteral("Vantrel"));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger) RestoreFromTray();

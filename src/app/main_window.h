@@ -51,8 +51,6 @@ class MainWindow : public SkinWindow {
     void ShowTip(const QString& text);
     // An interval of 0 stops the timer.
     static void SetTimerInterval(QTimer& timer, int ms);
-    // Whether the core's marker pictures are built into this program.
-    static bool MarkerPicturesAvailable();
 
     AppState& State() { return state_; }
     ListModel& List() { return list_; }

@@ -271,7 +271,6 @@ TEST_F(MainWindowTest, SourceButtonsSelectAndHover) {
 }
 
 TEST_F(MainWindowTest, ListShowsMarkersAndColoursOfFilledRows) {
-    if (!MainWindow::MarkerPicturesAvailable()) GTEST_SKIP() << "marker pictures not built in";
     MainWindow window(SettingsFile());
     window.Refresh().SetFetchRoutine(SourceId::kWeibo, [] { return SampleList(30, 0); });
     window.StartUp();
