@@ -11,6 +11,8 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "net/pending_messages.h"
+#include "sources/demo_server.h"
+#include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
 
 namespace {
@@ -46,7 +48,18 @@ int main(int argc, char* argv[]) {
         std::fputs(vantrel::CommandLineUsage(argv[0]).c_str(), stdout);
         return 0;
     }
-    if (!vantrel::SetServiceBase(options.serviceBase)) {
+    // The demo server lives as long as the program; every host points at it.
+    std::unique_ptr<vantrel::DemoServer> demo;
+    std::string serviceBase = options.serviceBase;
+    if (options.demo) {
+        demo = std::make_unique<vantrel::DemoServer>();
+        if (!demo->Start()) {
+            std::fputs("the demo server could not start on 127.0.0.1\n", stderr);
+            return 1;
+        }
+        serviceBase = demo->Base();
+    }
+    if (!vantrel::SetServiceBase(serviceBase)) {
         std::fprintf(stderr, "--service-base wants scheme://host[:port], not %s\n",
                      options.serviceBase.c_str());
         return 2;
@@ -60,6 +73,10 @@ int main(int argc, char* argv[]) {
     vantrel::SetPendingMessagesHook([] { QCoreApplication::processEvents(); });
 
     auto window = std::make_unique<vantrel::MainWindow>();
+    window->Refresh().SetFetchRoutine(vantrel::SourceId::kWeibo, vantrel::FetchWeibo);
+    window->Refresh().SetFetchRoutine(vantrel::SourceId::kBaidu, vantrel::FetchBaidu);
+    window->Refresh().SetFetchRoutine(vantrel::SourceId::kToutiao, vantrel::FetchToutiao);
+    window->Refresh().SetFetchRoutine(vantrel::SourceId::kDouyin, vantrel::FetchDouyin);
     QObject::connect(window.get(), &vantrel::MainWindow::Closed, &app, &QCoreApplication::quit);
 
     std::unique_ptr<QSocketNotifier> terminate;
@@ -79,5 +96,6 @@ int main(int argc, char* argv[]) {
     // The window goes before the application: its destruction writes the settings.
     window.reset();
     vantrel::SetPendingMessagesHook({});
+    if (demo) demo->Stop();
     return status;
 }

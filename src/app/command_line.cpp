@@ -12,6 +12,11 @@ std::string ApplyServiceBase(CommandLine& line, std::string_view value) {
     return {};
 }
 
+std::string ApplyDemo(CommandLine& line, std::string_view) {
+    line.demo = true;
+    return {};
+}
+
 std::string ApplyHelp(CommandLine& line, std::string_view) {
     line.help = true;
     return {};
@@ -32,6 +37,10 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
          "send every service request to URL (scheme, host and port) instead of the services' "
          "own hosts",
          &ApplyServiceBase},
+        {"--demo", "",
+         "show built-in sample lists served from a loopback server inside the program; nothing "
+         "leaves the machine",
+         &ApplyDemo},
         {"--help", "", "show this text and exit", &ApplyHelp},
     };
     return options;

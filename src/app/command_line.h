@@ -10,7 +10,8 @@ namespace vantrel {
 // window as usual.
 struct CommandLine {
     std::string
-        serviceBase;  // "scheme://host[:port]" every service request goes to; empty: real hosts
+        serviceBase;    // "scheme://host[:port]" every service request goes to; empty: real hosts
+    bool demo = false;  // serve built-in sample answers from a loopback server inside the program
     bool help = false;
     std::string error;  // set when the arguments could not be read; the program then stops
 };

@@ -27,6 +27,14 @@ TEST(CommandLine, ServiceBaseTakesTheNextArgumentOrAnEqualsValue) {
     EXPECT_EQ(both.serviceBase, "http://localhost");
 }
 
+TEST(CommandLine, DemoIsASwitchBesideTheOthers) {
+    const CommandLine line = Parse({"--demo", "--service-base=http://127.0.0.1:9"});
+    EXPECT_TRUE(line.demo);
+    EXPECT_EQ(line.serviceBase, "http://127.0.0.1:9");
+    EXPECT_FALSE(Parse({}).demo);
+    EXPECT_NE(Parse({"--demo=1"}).error, "");
+}
+
 TEST(CommandLine, MistakesAreErrorsNotGuesses) {
     EXPECT_NE(Parse({"--service-base"}).error, "");
     EXPECT_NE(Parse({"--service-base="}).error, "");
