@@ -152,11 +152,11 @@ void MainWindow::BuildTimers() {
         QTimer* timer;
         const char* name;
     };
-    for (const TimerSpec& spec :
+    for (const TimerSpec& wanted :
          {TimerSpec{&ageTimer_, "时钟_间隔"}, TimerSpec{&refreshTimer_, "时钟_自动更新"},
           TimerSpec{&autoSaveTimer_, "时钟_自动保存"}, TimerSpec{&edgeTimer_, "时钟_靠边"}}) {
-        spec.timer->setParent(this);
-        spec.timer->setObjectName(QString::fromUtf8(spec.name));
+        wanted.timer->setParent(this);
+        wanted.timer->setObjectName(QString::fromUtf8(wanted.name));
     }
     SetTimerInterval(ageTimer_, 1000);
     connect(&ageTimer_, &QTimer::timeout, this, &MainWindow::RefreshAgeLabel);

@@ -111,13 +111,13 @@ std::optional<HttpServerRequest> ParseHead(std::string_view head) {
 // standard allows.
 void ApplyRange(const std::string& range, HttpServerResponse& response) {
     if (response.status != 200 || range.rfind("bytes=", 0) != 0) return;
-    std::string_view spec = std::string_view(range).substr(6);
-    if (spec.find(',') != std::string_view::npos) return;
-    size_t dash = spec.find('-');
+    std::string_view byteRange = std::string_view(range).substr(6);
+    if (byteRange.find(',') != std::string_view::npos) return;
+    size_t dash = byteRange.find('-');
     if (dash == std::string_view::npos) return;
     const size_t size = response.body.size();
-    std::optional<size_t> first = ParseSize(Trim(spec.substr(0, dash)));
-    std::optional<size_t> last = ParseSize(Trim(spec.substr(dash + 1)));
+    std::optional<size_t> first = ParseSize(Trim(byteRange.substr(0, dash)));
+    std::optional<size_t> last = ParseSize(Trim(byteRange.substr(dash + 1)));
     size_t from = 0;
     size_t to = 0;
     if (first) {
