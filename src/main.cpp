@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/list_actions.h"
 #include "app/main_window.h"
 #include "net/pending_messages.h"
 #include "sources/demo_server.h"
@@ -77,6 +78,7 @@ int main(int argc, char* argv[]) {
     window->Refresh().SetFetchRoutine(vantrel::SourceId::kBaidu, vantrel::FetchBaidu);
     window->Refresh().SetFetchRoutine(vantrel::SourceId::kToutiao, vantrel::FetchToutiao);
     window->Refresh().SetFetchRoutine(vantrel::SourceId::kDouyin, vantrel::FetchDouyin);
+    vantrel::InstallListActions(*window);
     QObject::connect(window.get(), &vantrel::MainWindow::Closed, &app, &QCoreApplication::quit);
 
     std::unique_ptr<QSocketNotifier> terminate;

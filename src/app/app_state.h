@@ -56,6 +56,8 @@ struct AppState {
     std::vector<std::string> keywordList;  // keywordText split, rebuilt on every check
     TimePoint lastUpdate{};                // moment the last fetch finished its list; zero at first
     DouyinRowLinks rowLinks;
+    std::string clickedLinksText;           // the rowLinks element of the last activated Douyin row
+    std::vector<std::string> clickedLinks;  // clickedLinksText split at "|"
 };
 
 }  // namespace vantrel

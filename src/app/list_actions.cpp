@@ -1,0 +1,108 @@
+#include "app/list_actions.h"
+
+#include <QDesktopServices>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/main_window.h"
+#include "net/local_text.h"
+#include "sources/search_links.h"
+#include "toolkit/core_bridge.h"
+#include "toolkit/label.h"
+#include "toolkit/list_view.h"
+#include "toolkit/tip_box.h"
+
+namespace vantrel {
+namespace {
+
+constexpr int kTitleColumn = 1;
+constexpr int kDescriptionColumn = 3;
+constexpr int kEdgeTickMs = 10;
+
+void OpenLink(const std::string& link) {
+    if (link.empty()) return;
+    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(link)));
+}
+
+std::string CellText(MainWindow& window, int row, int column) {
+    const ListModel& list = window.List();
+    if (row < 0 || row >= list.ItemCount()) return {};
+    const ListRow& cells = list.Row(row);
+    if (column >= static_cast<int>(cells.cells.size())) return {};
+    return cells.cells[column].text;
+}
+
+QTimer* EdgeTimer(MainWindow& window) {
+    return window.findChild<QTimer*>(QStringLiteral("时钟_靠边"));
+}
+
+// The video window comes with its own work; until then a Douyin row only
+// remembers its links.
+void RememberDouyinLinks(AppState& state, int row) {
+    if (state.rowLinks.empty() || row < 0 || row >= static_cast<int>(state.rowLinks.size())) {
+        return;
+    }
+    state.clickedLinksText = state.rowLinks[row];
+    state.clickedLinks = SplitText(state.clickedLinksText, "|");
+}
+
+void ShowDescription(MainWindow& window, int row) {
+    if (QTimer* edge = EdgeTimer(window)) MainWindow::SetTimerInterval(*edge, 0);
+    TipOptions tip;
+    tip.text = QStringFromLocal(CellText(window, row, kDescriptionColumn));
+    tip.displayMs = 5000;
+    tip.background = 0xFFFFFFFF;
+    tip.textColor = 0xFF4C4C4C;
+    tip.maxWidth = 300;
+    tip.borderColor = 0x574C4C4C;
+    tip.borderWidth = 1;
+    tip.font = window.Fonts()[0];
+    if (!tip.text.isEmpty()) PopUpTipBox(tip);
+}
+
+void HideDescription(MainWindow& window) {
+    CloseTipBox();
+    if (QTimer* edge = EdgeTimer(window)) {
+        MainWindow::SetTimerInterval(*edge, window.State().dockToEdge ? kEdgeTickMs : 0);
+    }
+}
+
+}  // namespace
+
+void OpenRowLink(MainWindow& window, int row) {
+    const std::string title = CellText(window, row, kTitleColumn);
+    AppState& state = window.State();
+    switch (state.currentSource) {
+        case SourceId::kWeibo:
+            if (!title.empty()) OpenLink(WeiboSearchLink(title));
+            break;
+        case SourceId::kBaidu:
+            if (!title.empty()) OpenLink(BaiduSearchLink(title));
+            break;
+        case SourceId::kToutiao:
+            if (!title.empty()) OpenLink(ToutiaoSearchLink(title));
+            break;
+        case SourceId::kDouyin:
+            RememberDouyinLinks(state, row);
+            break;
+        default:
+            break;
+    }
+}
+
+void InstallListActions(MainWindow& window) {
+    ListView& list = window.ListControl();
+    QObject::connect(&list, &ListView::RowActivated, &window,
+                     [&window](int row) { OpenRowLink(window, row); });
+    QObject::connect(&list, &ListView::RowHovered, &window, [&window](int row) {
+        if (window.State().currentSource == SourceId::kBaidu) ShowDescription(window, row);
+    });
+    QObject::connect(&list, &ListView::RowsLeft, &window, [&window] {
+        if (window.State().currentSource == SourceId::kBaidu) HideDescription(window);
+    });
+    QObject::connect(&window.ViewAllLink(), &LinkLabel::Clicked, &window, [&window] {
+        OpenLink(FullBoardLink(static_cast<int>(window.State().currentSource)));
+    });
+}
+
+}  // namespace vantrel
