@@ -5,11 +5,13 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <memory>
 
 #include "app/command_line.h"
 #include "app/list_actions.h"
+#include "app/list_printer.h"
 #include "app/main_window.h"
 #include "net/pending_messages.h"
 #include "sources/demo_server.h"
@@ -34,6 +36,22 @@ bool InstallTerminateHandlers() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+constexpr std::array<vantrel::FetchResult (*)(), vantrel::SOURCE_COUNT> kFetchRoutines = {
+    vantrel::FetchWeibo, vantrel::FetchBaidu, vantrel::FetchToutiao, vantrel::FetchDouyin};
+
+vantrel::FetchRoutine FetchRoutineOf(vantrel::SourceId source) {
+    return kFetchRoutines[static_cast<int>(source) - 1];
+}
+
+int PrintAndExit(const vantrel::CommandLine& options) {
+    const vantrel::SourceId source = *vantrel::SourceFromName(options.print);
+    const vantrel::PrintedList printed =
+        vantrel::PrintList(source, FetchRoutineOf(source), options.json);
+    std::fwrite(printed.output.data(), 1, printed.output.size(), stdout);
+    if (!printed.reason.empty()) std::fprintf(stderr, "%s\n", printed.reason.c_str());
+    return printed.status;
 }
 
 }  // namespace
@@ -66,6 +84,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    if (!options.print.empty()) return PrintAndExit(options);
+
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vantrel"));
     // A hidden window (in the tray) is still the running program.
@@ -74,10 +94,10 @@ int main(int argc, char* argv[]) {
     vantrel::SetPendingMessagesHook([] { QCoreApplication::processEvents(); });
 
     auto window = std::make_unique<vantrel::MainWindow>();
-    window->Refresh().SetFetchRoutine(vantrel::SourceId::kWeibo, vantrel::FetchWeibo);
-    window->Refresh().SetFetchRoutine(vantrel::SourceId::kBaidu, vantrel::FetchBaidu);
-    window->Refresh().SetFetchRoutine(vantrel::SourceId::kToutiao, vantrel::FetchToutiao);
-    window->Refresh().SetFetchRoutine(vantrel::SourceId::kDouyin, vantrel::FetchDouyin);
+    for (int n = 1; n <= vantrel::SOURCE_COUNT; ++n) {
+        const auto source = static_cast<vantrel::SourceId>(n);
+        window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
+    }
     vantrel::InstallListActions(*window);
     QObject::connect(window.get(), &vantrel::MainWindow::Closed, &app, &QCoreApplication::quit);
 

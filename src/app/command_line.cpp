@@ -17,6 +17,24 @@ std::string ApplyDemo(CommandLine& line, std::string_view) {
     return {};
 }
 
+std::string ApplyPrint(CommandLine& line, std::string_view value) {
+    constexpr std::string_view kSources[] = {"weibo", "baidu", "toutiao", "douyin",
+                                             "1",     "2",     "3",       "4"};
+    for (std::string_view source : kSources) {
+        if (value == source) {
+            line.print = std::string(value);
+            return {};
+        }
+    }
+    return "--print wants weibo, baidu, toutiao, douyin or 1-4, not " + std::string(value);
+}
+
+std::string ApplyFormat(CommandLine& line, std::string_view value) {
+    if (value != "json" && value != "tsv") return "--format wants tsv or json";
+    line.json = value == "json";
+    return {};
+}
+
 std::string ApplyHelp(CommandLine& line, std::string_view) {
     line.help = true;
     return {};
@@ -41,6 +59,11 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
          "show built-in sample lists served from a loopback server inside the program; nothing "
          "leaves the machine",
          &ApplyDemo},
+        {"--print", "SOURCE",
+         "write the list of SOURCE (weibo, baidu, toutiao, douyin or 1-4) to standard output "
+         "as tab-separated UTF-8 and exit: 0 filled, 1 nothing to fill, 2 no answer",
+         &ApplyPrint},
+        {"--format", "FORMAT", "with --print: tsv (the default) or json", &ApplyFormat},
         {"--help", "", "show this text and exit", &ApplyHelp},
     };
     return options;

@@ -12,6 +12,8 @@ struct CommandLine {
     std::string
         serviceBase;    // "scheme://host[:port]" every service request goes to; empty: real hosts
     bool demo = false;  // serve built-in sample answers from a loopback server inside the program
+    std::string print;  // --print SOURCE: write the list to standard output, no window
+    bool json = false;  // --format json instead of tab-separated lines
     bool help = false;
     std::string error;  // set when the arguments could not be read; the program then stops
 };
