@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +17,11 @@
 #include <thread>
 #include <vector>
 
+#include <fstream>
+#include <iterator>
+
 #include "settings/settings_file.h"
+#include "support/loopback_server.h"
 
 namespace vantrel {
 namespace {
@@ -155,6 +161,79 @@ TEST_F(Program, OpensAtTheTopRightAndSavesSettingsOnTerminate) {
     const SettingsFileRead read = LoadSettingsFile(settings);
     EXPECT_EQ(read.state, SettingsFileState::kLoaded);
     EXPECT_EQ(read.fields.currentSource, 1);
+}
+
+std::string Fixture(const std::string& name) {
+    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The share of bright red-orange pixels in the rank column of the first rows:
+// the rank markers and orange numbers of a filled list, none in an empty one.
+double RankColumnMarkerShare(std::string window) {
+    while (!window.empty() && (window.back() == '\n' || window.back() == ' '))
+        window.pop_back();
+    int x = 0, y = 0;
+    std::istringstream shell(Output("xdotool getwindowgeometry --shell " + window));
+    for (std::string line; std::getline(shell, line);) {
+        if (line.rfind("X=", 0) == 0) x = std::stoi(line.substr(2));
+        if (line.rfind("Y=", 0) == 0) y = std::stoi(line.substr(2));
+    }
+    // The window's own visual cannot always be read; the screen's can.
+    const std::string area = "30x120+" + std::to_string(x + 12) + "+" + std::to_string(y + 125);
+    const std::string mean = Output("import -window root -crop " + area +
+                                    " png:- | convert png:- -channel R -separate -threshold 60% "
+                                    "-format '%[fx:mean]' info:");
+    return mean.empty() ? 0 : std::stod(mean);
+}
+
+TEST_F(Program, EachSourceButtonFetchesAndFillsTheList) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+    // Only the source named by `serving` answers, so a filled list after a
+    // click can only come from that click's fetch.
+    struct Source {
+        const char* path;
+        const char* file;
+        int buttonX;
+    };
+    const std::vector<Source> sources = {
+        {"/2/guest/page", "weibo_hot.json", 45},
+        {"/board", "baidu_board.html", 117},
+        {"/api/suggest_words/", "toutiao_words.json", 189},
+        {"/aweme/v1/creator/data/billboard/", "douyin_billboard.json", 262}};
+    std::atomic<int> serving{-1};
+    test::LoopbackServer server([&](const std::string& request) {
+        const int n = serving.load();
+        if (n >= 0 && test::RequestTarget(request).rfind(sources[n].path, 0) == 0) {
+            return test::HttpReply("HTTP/1.1 200 OK", Fixture(sources[n].file));
+        }
+        return test::HttpReply("HTTP/1.1 404 Not Found", "");
+    });
+    const std::string id = StartAndFind({"--service-base", server.base()});
+    ASSERT_FALSE(id.empty()) << "no window named Vantrel";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // Start-up's Weibo fetch got a 404: the list is empty.
+    const double empty = RankColumnMarkerShare(id);
+    EXPECT_LT(empty, 0.15);
+
+    for (size_t n = 0; n < sources.size(); ++n) {
+        serving = static_cast<int>(n);
+        Output("xdotool mousemove --window " + id.substr(0, id.find('\n')) + " " +
+               std::to_string(sources[n].buttonX) + " 76 click 1");
+        double share = 0;
+        for (int i = 0; i < 50 && share < empty + 0.2; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            share = RankColumnMarkerShare(id);
+        }
+        EXPECT_GE(share, empty + 0.2) << sources[n].file;
+        // A fetch empties the list before it asks, so with the request seen the
+        // rows on screen are this source's.
+        const auto requests = server.requests();
+        EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const std::string& r) {
+            return test::RequestTarget(r).rfind(sources[n].path, 0) == 0;
+        })) << sources[n].path;
+    }
+    EXPECT_EQ(Stop(SIGTERM), 0);
 }
 
 TEST_F(Program, InterruptClosesInTheSameOrderlyWay) {
