@@ -1,6 +1,7 @@
 #include "app/list_actions.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QTimer>
 #include <QUrl>
 
@@ -67,6 +68,17 @@ void HideDescription(MainWindow& window) {
     }
 }
 
+// The list takes the keyboard focus when the pointer enters it, so the wheel
+// and the arrow keys act on it at once.
+class FocusOnEnter : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Enter) static_cast<QWidget*>(watched)->setFocus();
+        return false;
+    }
+};
+
 }  // namespace
 
 void OpenRowLink(MainWindow& window, int row) {
@@ -92,6 +104,8 @@ void OpenRowLink(MainWindow& window, int row) {
 
 void InstallListActions(MainWindow& window) {
     ListView& list = window.ListControl();
+    list.setFocusPolicy(Qt::StrongFocus);
+    list.installEventFilter(new FocusOnEnter(&list));
     QObject::connect(&list, &ListView::RowActivated, &window,
                      [&window](int row) { OpenRowLink(window, row); });
     QObject::connect(&list, &ListView::RowHovered, &window, [&window](int row) {
