@@ -1,0 +1,139 @@
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/list_model.h"
+#include "app/refresh_cycle.h"
+#include "app/source_buttons.h"
+#include "sources/demo_server.h"
+#include "sources/list_fetchers.h"
+#include "sources/service_hosts.h"
+
+// "Click to filled list" for each source against the program's own demo
+// server on 127.0.0.1: the source's fetch routine and the filling of the
+// trending list, against the curl command-line tool fetching the same list
+// address in the same run. Compare the medians of each pair.
+
+extern char** environ;
+
+namespace {
+
+using vantrel::FetchRoutine;
+using vantrel::ServiceHost;
+using vantrel::SourceId;
+
+// Started once; every service host points at it for the whole run.
+const vantrel::DemoServer* Server() {
+    static vantrel::DemoServer* server = [] {
+        auto* s = new vantrel::DemoServer;
+        if (!s->Start() || !vantrel::SetServiceBase(s->Base())) {
+            delete s;
+            return static_cast<vantrel::DemoServer*>(nullptr);
+        }
+        return s;
+    }();
+    return server;
+}
+
+struct Source {
+    SourceId id;
+    FetchRoutine routine;
+    ServiceHost host;
+    const char* pathAndQuery;  // the list address, as the routine asks for it
+};
+
+Source SourceFor(SourceId id) {
+    switch (id) {
+        case SourceId::kWeibo:
+            return {id, vantrel::FetchWeibo, ServiceHost::kWeiboApi,
+                    "/2/guest/page?containerid=106003&filter_type=realtimehot"};
+        case SourceId::kBaidu:
+            return {id, vantrel::FetchBaidu, ServiceHost::kBaiduBoard, "/board?tab=realtime"};
+        case SourceId::kToutiao:
+            return {id, vantrel::FetchToutiao, ServiceHost::kToutiaoApi,
+                    "/api/suggest_words/?business_id=10017"};
+        default:
+            return {id, vantrel::FetchDouyin, ServiceHost::kDouyinCreator,
+                    "/aweme/v1/creator/data/billboard/?billboard_type=1"};
+    }
+}
+
+void BM_ClickToFilledList(benchmark::State& state, SourceId id) {
+    if (Server() == nullptr) {
+        state.SkipWithError("demo server did not start");
+        return;
+    }
+    const Source source = SourceFor(id);
+    vantrel::AppState app;
+    vantrel::ListModel list;
+    vantrel::SourceButtons buttons;
+    vantrel::SetUpTrendingColumns(list);
+    vantrel::RefreshCycle cycle(app, list, buttons);
+    cycle.SetFetchRoutine(id, source.routine);
+    app.currentSource = id;
+    for (auto _ : state) {
+        cycle.RefreshCurrentSource();
+        if (list.ItemCount() == 0) {
+            state.SkipWithError("the list stayed empty");
+            break;
+        }
+        benchmark::DoNotOptimize(list.ItemCount());
+    }
+    state.counters["rows"] = list.ItemCount();
+}
+
+void BM_CurlTool(benchmark::State& state, SourceId id) {
+    if (Server() == nullptr) {
+        state.SkipWithError("demo server did not start");
+        return;
+    }
+    const Source source = SourceFor(id);
+    std::string url = vantrel::ServiceUrl(source.host, "https", source.pathAndQuery);
+    std::string noProxy = "*";
+    char* argv[] = {const_cast<char*>("curl"),
+                    const_cast<char*>("-s"),
+                    const_cast<char*>("-f"),
+                    const_cast<char*>("-o"),
+                    const_cast<char*>("/dev/null"),
+                    const_cast<char*>("--noproxy"),
+                    noProxy.data(),
+                    url.data(),
+                    nullptr};
+    for (auto _ : state) {
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, "curl", nullptr, nullptr, argv, environ) != 0) {
+            state.SkipWithError("curl not found");
+            break;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("curl failed");
+            break;
+        }
+    }
+}
+
+#define VANTREL_SOURCE_PAIR(name, id)                 \
+    BENCHMARK_CAPTURE(BM_ClickToFilledList, name, id) \
+        ->Unit(benchmark::kMicrosecond)               \
+        ->UseRealTime()                               \
+        ->Repetitions(9)                              \
+        ->ReportAggregatesOnly(true);                 \
+    BENCHMARK_CAPTURE(BM_CurlTool, name, id)          \
+        ->Unit(benchmark::kMicrosecond)               \
+        ->UseRealTime()                               \
+        ->Repetitions(9)                              \
+        ->ReportAggregatesOnly(true)
+
+VANTREL_SOURCE_PAIR(Weibo, SourceId::kWeibo);
+VANTREL_SOURCE_PAIR(Baidu, SourceId::kBaidu);
+VANTREL_SOURCE_PAIR(Toutiao, SourceId::kToutiao);
+VANTREL_SOURCE_PAIR(Douyin, SourceId::kDouyin);
+
+}  // namespace
+
+BENCHMARK_MAIN();
