@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
+
+#include "../curl_tool.h"
 
 #include <string>
 
@@ -10,8 +10,6 @@
 // Per-call cost of one HttpRequest for a 20 KB answer from a loopback server,
 // against the curl command-line tool fetching the same address in the same
 // run. Compare the medians: --benchmark_repetitions=9.
-
-extern char** environ;
 
 namespace {
 
@@ -37,21 +35,7 @@ BENCHMARK(BM_HttpRequest20K)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_CurlTool20K(benchmark::State& state) {
     const std::string url = Server().base() + "/api";
-    std::string noProxy = "*";
-    char* argv[] = {const_cast<char*>("curl"),      const_cast<char*>("-s"),
-                    const_cast<char*>("-o"),        const_cast<char*>("/dev/null"),
-                    const_cast<char*>("--noproxy"), noProxy.data(),
-                    const_cast<char*>(url.c_str()), nullptr};
-    for (auto _ : state) {
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, "curl", nullptr, nullptr, argv, environ) != 0) {
-            state.SkipWithError("curl not found");
-            break;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) state.SkipWithError("curl failed");
-    }
+    RunCurlTool(state, url);
 }
 BENCHMARK(BM_CurlTool20K)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

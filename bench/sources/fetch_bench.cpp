@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
+
+#include "../curl_tool.h"
 
 #include <string>
 
@@ -16,8 +16,6 @@
 // server on 127.0.0.1: the source's fetch routine and the filling of the
 // trending list, against the curl command-line tool fetching the same list
 // address in the same run. Compare the medians of each pair.
-
-extern char** environ;
 
 namespace {
 
@@ -92,29 +90,7 @@ void BM_CurlTool(benchmark::State& state, SourceId id) {
     }
     const Source source = SourceFor(id);
     std::string url = vantrel::ServiceUrl(source.host, "https", source.pathAndQuery);
-    std::string noProxy = "*";
-    char* argv[] = {const_cast<char*>("curl"),
-                    const_cast<char*>("-s"),
-                    const_cast<char*>("-f"),
-                    const_cast<char*>("-o"),
-                    const_cast<char*>("/dev/null"),
-                    const_cast<char*>("--noproxy"),
-                    noProxy.data(),
-                    url.data(),
-                    nullptr};
-    for (auto _ : state) {
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, "curl", nullptr, nullptr, argv, environ) != 0) {
-            state.SkipWithError("curl not found");
-            break;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("curl failed");
-            break;
-        }
-    }
+    RunCurlTool(state, url);
 }
 
 #define VANTREL_SOURCE_PAIR(name, id)                 \

@@ -62,9 +62,9 @@ class Converter {
         return out;
     }
 
-  private:
     bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
+  private:
     iconv_t cd_;
     std::string_view replacement_;
     std::size_t inputUnit_;
@@ -113,6 +113,12 @@ std::string Utf8ToLocal(std::span<const std::uint8_t> utf8) {
 
 std::string ToUtf8(std::string_view local) {
     return ConverterFor(Direction::kLocalToUtf8).Run(UpToFirstZero(local));
+}
+
+std::optional<std::string> CharsetToLocal(std::string_view bytes, const std::string& charset) {
+    Converter converter("UTF-8", charset.c_str(), "\xEF\xBF\xBD", 1);
+    if (!converter.Ok()) return std::nullopt;
+    return Utf8ToLocal(std::string_view(converter.Run(bytes)));
 }
 
 }  // namespace vantrel

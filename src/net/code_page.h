@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,5 +29,10 @@ std::string Utf8ToLocal(std::span<const std::uint8_t> utf8);
 
 // Local text, up to the first zero byte, to UTF-8 bytes (no terminator).
 std::string ToUtf8(std::string_view local);
+
+// Bytes in a named charset (as a page declares it) to local text; bytes that
+// are no character there become U+FFFD. Nothing when iconv does not know the
+// charset, so the caller can keep the bytes instead of losing the page.
+std::optional<std::string> CharsetToLocal(std::string_view bytes, const std::string& charset);
 
 }  // namespace vantrel

@@ -1,9 +1,6 @@
 #include "net/http_request.h"
 
-#include <iconv.h>
-
 #include <array>
-#include <cerrno>
 #include <optional>
 
 #include "net/code_page.h"
@@ -118,26 +115,8 @@ bool SplitsAsHttpUrl(const std::string& url) {
 // know leaves the bytes as they are rather than losing the page.
 std::string DecodeDeclared(const std::string& charset, const std::string& body,
                            std::string undecoded) {
-    iconv_t cd = iconv_open("UTF-8", charset.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return undecoded;
-    std::string utf8;
-    char* in = const_cast<char*>(body.data());
-    std::size_t inLeft = body.size();
-    char chunk[16384];
-    while (inLeft > 0) {
-        char* out = chunk;
-        std::size_t outLeft = sizeof chunk;
-        std::size_t r = iconv(cd, &in, &inLeft, &out, &outLeft);
-        int error = errno;
-        utf8.append(chunk, static_cast<std::size_t>(out - chunk));
-        if (r == static_cast<std::size_t>(-1) && error != E2BIG) {
-            utf8 += "\xEF\xBF\xBD";  // a byte that is no character there
-            ++in;
-            --inLeft;
-        }
-    }
-    iconv_close(cd);
-    return Utf8ToLocal(std::string_view(utf8));
+    std::optional<std::string> local = CharsetToLocal(body, charset);
+    return local ? std::move(*local) : std::move(undecoded);
 }
 
 // "200 OK" out of "HTTP/1.1 200 OK": from the 10th character to the line's end.
