@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/list_model.h"
+#include "model/list_model.h"
 #include "app/refresh_cycle.h"
 #include "app/source_buttons.h"
 #include "sources/demo_server.h"

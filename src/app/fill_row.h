@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/app_state.h"
-#include "app/list_model.h"
+#include "model/list_model.h"
 #include "sources/fetch_result.h"
 
 namespace vantrel {

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "app/app_state.h"
-#include "app/list_model.h"
+#include "model/list_model.h"
 
 namespace vantrel {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/list_model.h"
+#include "model/list_model.h"
 #include "app/source_buttons.h"
 #include "net/code_page.h"
 #include "settings/encrypted_store.h"

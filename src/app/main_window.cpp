@@ -71,6 +71,10 @@ MainWindow::~MainWindow() {
     CloseTipBox();
     if (tray_) tray_->hide();
     SaveSettings(state_, settingsPath_);
+    // The list views listen to the models held as members here; Qt would
+    // delete them only after the members are gone, so they go first.
+    delete listView_;
+    delete spareListView_;
 }
 
 void MainWindow::BuildControls() {
@@ -376,8 +380,10 @@ void MainWindow::SetTopMost(bool on) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != corner_) return SkinWindow::eventFilter(watched, event);
     // Dragging the corner mark resizes the window.
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove) return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
         case QEvent::MouseButtonPress:
             resizeOrigin_ = mouse->globalPosition().toPoint();
             resizeStart_ = size();

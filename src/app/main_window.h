@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "app/app_state.h"
-#include "app/list_model.h"
+#include "model/list_model.h"
 #include "app/refresh_cycle.h"
 #include "app/source_buttons.h"
 #include "toolkit/skin_window.h"

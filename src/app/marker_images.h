@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <span>
 
-#include "app/image.h"
-#include "app/list_model.h"
+#include "model/image.h"
+#include "model/list_model.h"
 
 namespace vantrel {
 

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "app/app_state.h"
-#include "app/list_model.h"
+#include "model/list_model.h"
 #include "app/source_buttons.h"
 #include "sources/fetch_result.h"
 

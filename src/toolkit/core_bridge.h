@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/image.h"
+#include "model/image.h"
 
 namespace vantrel {
 

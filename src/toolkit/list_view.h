@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "app/list_model.h"
+#include "model/list_model.h"
 
 namespace vantrel {
 

@@ -119,7 +119,7 @@ class Program : public ::testing::Test {
 
     // The window of the started program, not of another one on the display.
     std::string WindowSearch() const {
-        return "xdotool search --pid " + std::to_string(pid_) +
+        return "xdotool search --onlyvisible --pid " + std::to_string(pid_) +
                " --name '^Vantrel$' 2>/dev/null | head -1";
     }
 

@@ -1,4 +1,4 @@
-#include "app/list_model.h"
+#include "model/list_model.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,7 +3,7 @@
 #include <csetjmp>
 #include <cstring>
 
-#include "app/image.h"
+#include "model/image.h"
 
 namespace vantrel {
 

@@ -7,7 +7,7 @@
 #include <csetjmp>
 #include <vector>
 
-#include "app/image.h"
+#include "model/image.h"
 
 namespace vantrel {
 
