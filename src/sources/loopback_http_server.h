@@ -1,10 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
-#include <list>
-#include <mutex>
-#include <set>
+#include <memory>
 #include <string>
 #include <thread>
 #include <utility>
@@ -34,10 +31,10 @@ struct HttpServerResponse {
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 with an ephemeral port, for the demo
-// mode and the tests. Each connection gets its own thread so that a media
-// player's several open connections do not wait for each other. Keeps
-// connections alive and answers "Range: bytes=" requests on any 200 answer
-// with 206 and the slice, which players need to seek and loop.
+// mode and the tests, on cpp-httplib: a pool of worker threads (a media
+// player's several open connections do not wait for each other), kept-alive
+// connections, and "Range: bytes=" requests on a 200 answer answered with 206
+// and the slice, which players need to seek and loop.
 class LoopbackHttpServer {
   public:
     using Handler = std::function<HttpServerResponse(const HttpServerRequest&)>;
@@ -49,29 +46,18 @@ class LoopbackHttpServer {
 
     // Binds and starts listening; false when no socket could be had.
     bool Start();
-    // Closes the listener and every open connection, and waits for the threads.
+    // Stops listening, ends the open connections and waits for the threads.
     void Stop();
 
     int Port() const { return port_; }
     std::string Base() const;  // "http://127.0.0.1:PORT"
 
   private:
-    void AcceptLoop();
-    void Serve(int fd);
-    void ReapFinished();
-
+    struct Engine;
     Handler handler_;
-    int listenFd_ = -1;
+    std::unique_ptr<Engine> engine_;
+    std::thread listenThread_;
     int port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::thread acceptThread_;
-    std::mutex mutex_;
-    std::set<int> openFds_;
-    struct Connection {
-        std::thread thread;
-        std::atomic<bool> done{false};
-    };
-    std::list<Connection> connections_;
 };
 
 }  // namespace vantrel
