@@ -13,6 +13,9 @@
 #include "app/marker_images.h"
 #include "app/settings_apply.h"
 #include "app/taskbar_button.h"
+#include "desktop/edge_hide_tick.h"
+#include "desktop/window_capture.h"
+#include "desktop/window_stacking.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/label.h"
@@ -65,6 +68,7 @@ MainWindow::MainWindow(std::filesystem::path settingsPath)
     BuildTimers();
     ConnectControls();
     RelayoutMainWindow(width(), height());
+    onEdgeTick = [this] { EdgeHideTick(*this); };
 }
 
 MainWindow::~MainWindow() {
@@ -175,6 +179,7 @@ void MainWindow::BuildTimers() {
 
 void MainWindow::ConnectControls() {
     connect(this, &SkinWindow::Resized, this, &MainWindow::RelayoutMainWindow);
+    connect(this, &SkinWindow::DoubleClicked, this, [this] { CaptureWindowToClipboard(this); });
     struct Tip {
         TitleButton* button;
         QString text;
@@ -358,7 +363,7 @@ void MainWindow::RestoreFromTray() {
 }
 
 bool MainWindow::IsTopMost() const {
-    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    return IsStaysOnTop(*this);
 }
 
 void MainWindow::SetTopMost(bool on) {
@@ -367,7 +372,12 @@ void MainWindow::SetTopMost(bool on) {
         activateWindow();
     }
     if (IsTopMost() == on) return;
-    // Changing a window flag re-creates the native window: keep where it was.
+    if (windowHandle()) {
+        SetStaysOnTop(*this, on);
+        return;
+    }
+    // Before the native window exists the flag is set the ordinary way, which
+    // may reset the position and the taskbar state: keep both.
     const QRect where = geometry();
     const bool shown = isVisible();
     const bool taskbar = HasTaskbarButton(this);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "desktop/tray_sweep.h"
+
 namespace vantrel {
 
 namespace {
@@ -84,7 +86,9 @@ SettingsFields ToSettingsFields(const AppState& state) {
 }
 
 bool SaveSettings(const AppState& state, const std::filesystem::path& path) {
-    return SaveSettingsFile(ToSettingsFields(state), path);
+    const bool saved = SaveSettingsFile(ToSettingsFields(state), path);
+    SweepTrayIcons();
+    return saved;
 }
 
 }  // namespace vantrel

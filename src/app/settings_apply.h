@@ -36,8 +36,9 @@ StartupPlan LoadSettings(AppState& state, const std::filesystem::path& path = Se
 // The persistent part of AppState.
 SettingsFields ToSettingsFields(const AppState& state);
 
-// Writes the settings file; a "|" in a text field is stored as "｜". Returns
-// whether the file is in place.
+// Writes the settings file; a "|" in a text field is stored as "｜". Then
+// sweeps dead icons out of the notification area. Returns whether the file
+// is in place.
 bool SaveSettings(const AppState& state, const std::filesystem::path& path = SettingsPath());
 
 }  // namespace vantrel

@@ -1,0 +1,49 @@
+#include "desktop/edge_hide_tick.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include "desktop/edge_hide.h"
+#include "desktop/edge_strut.h"
+#include "desktop/window_stacking.h"
+
+namespace vantrel {
+
+namespace {
+
+EdgeHideInput GeometryOf(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    EdgeHideInput in;
+    in.left = frame.x();
+    in.top = frame.y();
+    in.width = frame.width();
+    in.height = frame.height();
+    in.screenHeight = screen ? screen->geometry().height() : 0;
+    return in;
+}
+
+}  // namespace
+
+void EdgeHideTick(QWidget& window) {
+    EdgeHideInput in = GeometryOf(window);
+    // Asking for the pointer is a round trip to the X server; a window away
+    // from both edges is left alone wherever the pointer is.
+    if (EdgeHideNeedsPointer(in)) {
+        const QPoint pointer = QCursor::pos();
+        in.pointerX = pointer.x();
+        in.pointerY = pointer.y();
+    }
+    const EdgeHidePlan plan = PlanEdgeHide(in);
+    SetStaysOnTop(window, plan.topMost);
+    if (!plan.top) return;
+    ReserveEdgeStrip(window, HiddenSide(in, *plan.top));
+    window.move(window.frameGeometry().x(), *plan.top);
+    // Raised when it jumps, so the strip left on screen is not under another
+    // window; raising on every tick would restack it 100 times a second.
+    if (plan.raise) window.raise();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,106 @@
+#include "support/x_session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace vantrel::test {
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+            int outFd) {
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    for (const std::string& entry : environment)
+        ::putenv(const_cast<char*>(entry.c_str()));
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, STDIN_FILENO);
+    ::dup2(outFd >= 0 ? outFd : null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+}
+
+}  // namespace
+
+XSession::~XSession() {
+    if (manager_ > 0) StopProcess(manager_, SIGTERM, 2000);
+    if (server_ > 0) StopProcess(server_, SIGTERM, 2000);
+}
+
+bool XSession::Start(int width, int height) {
+    // Xvfb writes the display number it found free to the pipe.
+    int numberPipe[2];
+    if (::pipe(numberPipe) != 0) return false;
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen,
+                     "-nolisten", "tcp"},
+                    {}, -1);
+    ::close(numberPipe[1]);
+    std::string number;
+    char c = 0;
+    while (::read(numberPipe[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    ::close(numberPipe[0]);
+    if (number.empty()) return false;
+    display_ = ":" + number;
+    manager_ = Launch({"openbox", "--sm-disable"});
+    return WaitUntil(10000, [this] { return WindowManagerRunning(); });
+}
+
+bool XSession::WindowManagerRunning() const {
+    return Run("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+}
+
+std::string XSession::Run(const std::string& command, int* status) const {
+    std::string text;
+    FILE* pipe = ::popen(("export DISPLAY=" + display_ + "; " + command).c_str(), "r");
+    if (!pipe) return text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, n);
+    const int rc = ::pclose(pipe);
+    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return text;
+}
+
+pid_t XSession::Launch(const std::vector<std::string>& argv,
+                       const std::vector<std::string>& environment) const {
+    std::vector<std::string> all = {"DISPLAY=" + display_};
+    all.insert(all.end(), environment.begin(), environment.end());
+    return Spawn(argv, all, -1);
+}
+
+int StopProcess(pid_t pid, int signal, int graceMs) {
+    ::kill(pid, signal);
+    int status = 0;
+    const bool ended = WaitUntil(graceMs, [&] { return ::waitpid(pid, &status, WNOHANG) == pid; });
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool WaitUntil(int ms, const std::function<bool()>& probe) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!probe()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+}  // namespace vantrel::test
