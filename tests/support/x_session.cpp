@@ -56,7 +56,8 @@ bool XSession::Start(int width, int height) {
     if (number.empty()) return false;
     display_ = ":" + number;
     manager_ = Launch({"openbox", "--sm-disable"});
-    return WaitUntil(10000, [this] { return WindowManagerRunning(); });
+    // Slow on a busy machine: openbox reads its theme and fonts first.
+    return WaitUntil(30000, [this] { return WindowManagerRunning(); });
 }
 
 bool XSession::WindowManagerRunning() const {
