@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -30,7 +28,7 @@ struct Place {
 };
 
 // The real program under a window manager, started with docking on; every
-// service request goes to a loopback port nobody listens on.
+// service request goes to the loopback discard port, where nothing answers.
 class EdgeDocking : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -40,7 +38,7 @@ class EdgeDocking : public ::testing::Test {
         SettingsFields fields;
         fields.dockToEdge = true;
         ASSERT_TRUE(SaveSettingsFile(fields, config_ / "vantrel" / "kweld.ini"));
-        pid_ = x_.Launch({kProgram, "--service-base", "http://127.0.0.1:" + ClosedPort()},
+        pid_ = x_.Launch({kProgram, "--service-base", "http://127.0.0.1:9"},
                          {"XDG_CONFIG_HOME=" + config_.string(), "QT_QPA_PLATFORM=xcb"});
         ASSERT_TRUE(test::WaitUntil(20000, [this] {
             id_ = x_.Run("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
@@ -52,18 +50,6 @@ class EdgeDocking : public ::testing::Test {
     void TearDown() override {
         if (pid_ > 0) test::StopProcess(pid_, SIGTERM);
         fs::remove_all(config_);
-    }
-
-    static std::string ClosedPort() {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(fd);
-        return std::to_string(ntohs(address.sin_port));
     }
 
     Place Where() const {
