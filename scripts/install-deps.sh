@@ -8,7 +8,8 @@ LIBS=(qt6-base-dev qt6-multimedia-dev libqt6svg6 gstreamer1.0-plugins-base gstre
       gstreamer1.0-libav qt6-qpa-plugins libcurl4-openssl-dev duktape-dev libpcre2-dev libpng-dev
       libjpeg-dev zlib1g-dev libcpp-httplib-dev libxcb1-dev fonts-wqy-microhei ca-certificates)
 TEST=(libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl nlohmann-json3-dev
-      curl xvfb xauth x11-utils xdotool imagemagick trayer openbox xclip python3 python3-xlrd)
+      curl xvfb xauth x11-utils xdotool imagemagick trayer openbox xclip python3 python3-xlrd
+      g++-mingw-w64-i686 wine wine32:i386)
 FUZZ=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
 
 mode=${1:-test}
@@ -30,5 +31,9 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
+# Wine runs 32-bit Windows programs with the i386 half of Wine.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq >/dev/null
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vantrel {
+
+// The operating-system steps of loading a module from memory. Addresses are
+// plain integers because the image's own 32-bit words hold them.
+class ModulePlatform {
+  public:
+    using ModuleHandle = std::uintptr_t;
+
+    virtual ~ModulePlatform() = default;
+
+    // Zeroed, writable memory of size bytes at address, or anywhere usable
+    // when address is 0; 0 when it cannot be had.
+    virtual std::uintptr_t Reserve(std::uintptr_t address, std::size_t size) = 0;
+    // Gives back the whole reservation that starts at base.
+    virtual void Release(std::uintptr_t base) = 0;
+
+    // A module already present in the process, or 0.
+    virtual ModuleHandle FindModule(const char* name) = 0;
+    // Brings a module into the process; 0 when it cannot.
+    virtual ModuleHandle LoadModule(const char* name) = 0;
+    // Address of a function of the module, or 0 when it has none by that name.
+    virtual std::uintptr_t FindFunction(ModuleHandle module, const char* name) = 0;
+    virtual std::uintptr_t FindFunction(ModuleHandle module, std::uint16_t ordinal) = 0;
+
+    // Runs a library entry point with the library convention (image base,
+    // reason, reserved word); answers its result.
+    virtual int CallEntryPoint(std::uintptr_t entry, std::uintptr_t base, std::uint32_t reason,
+                               std::uint32_t reserved) = 0;
+};
+
+}  // namespace vantrel

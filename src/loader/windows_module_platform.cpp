@@ -1,0 +1,50 @@
+#include "loader/windows_module_platform.h"
+
+#include <windows.h>
+
+namespace vantrel {
+namespace {
+
+using DllEntry = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+
+HMODULE AsModule(ModulePlatform::ModuleHandle module) {
+    return reinterpret_cast<HMODULE>(module);
+}
+
+}  // namespace
+
+std::uintptr_t WindowsModulePlatform::Reserve(std::uintptr_t address, std::size_t size) {
+    void* base = VirtualAlloc(reinterpret_cast<void*>(address), size, MEM_RESERVE | MEM_COMMIT,
+                              PAGE_EXECUTE_READWRITE);
+    return reinterpret_cast<std::uintptr_t>(base);
+}
+
+void WindowsModulePlatform::Release(std::uintptr_t base) {
+    VirtualFree(reinterpret_cast<void*>(base), 0, MEM_RELEASE);
+}
+
+ModulePlatform::ModuleHandle WindowsModulePlatform::FindModule(const char* name) {
+    return reinterpret_cast<ModuleHandle>(GetModuleHandleA(name));
+}
+
+ModulePlatform::ModuleHandle WindowsModulePlatform::LoadModule(const char* name) {
+    return reinterpret_cast<ModuleHandle>(LoadLibraryA(name));
+}
+
+std::uintptr_t WindowsModulePlatform::FindFunction(ModuleHandle module, const char* name) {
+    return reinterpret_cast<std::uintptr_t>(GetProcAddress(AsModule(module), name));
+}
+
+std::uintptr_t WindowsModulePlatform::FindFunction(ModuleHandle module, std::uint16_t ordinal) {
+    return reinterpret_cast<std::uintptr_t>(
+        GetProcAddress(AsModule(module), MAKEINTRESOURCEA(ordinal)));
+}
+
+int WindowsModulePlatform::CallEntryPoint(std::uintptr_t entry, std::uintptr_t base,
+                                          std::uint32_t reason, std::uint32_t reserved) {
+    auto call = reinterpret_cast<DllEntry>(entry);
+    return call(reinterpret_cast<HINSTANCE>(base), reason,
+                reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(reserved)));
+}
+
+}  // namespace vantrel

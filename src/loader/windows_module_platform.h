@@ -1,0 +1,22 @@
+#pragma once
+
+#include "loader/module_platform.h"
+
+namespace vantrel {
+
+// The system's own services: memory from VirtualAlloc, libraries through
+// GetModuleHandleA/LoadLibraryA and GetProcAddress, the entry point called as
+// the system calls a library's entry point.
+class WindowsModulePlatform : public ModulePlatform {
+  public:
+    std::uintptr_t Reserve(std::uintptr_t address, std::size_t size) override;
+    void Release(std::uintptr_t base) override;
+    ModuleHandle FindModule(const char* name) override;
+    ModuleHandle LoadModule(const char* name) override;
+    std::uintptr_t FindFunction(ModuleHandle module, const char* name) override;
+    std::uintptr_t FindFunction(ModuleHandle module, std::uint16_t ordinal) override;
+    int CallEntryPoint(std::uintptr_t entry, std::uintptr_t base, std::uint32_t reason,
+                       std::uint32_t reserved) override;
+};
+
+}  // namespace vantrel
