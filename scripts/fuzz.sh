@@ -5,6 +5,8 @@
 #   scripts/fuzz.sh 300                  every fuzz/*_fuzz.cpp target, 5 minutes each
 #   scripts/fuzz.sh 60 url_fuzz          just one
 # Corpora grow in build/fuzz/corpus/<target>/; findings land in build/fuzz/findings/.
+# fuzz/<target>.seeds, when present, names files (globs from the top folder)
+# that start the target's corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -25,6 +27,12 @@ for t in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$t
   findings=build/fuzz/findings/$t
   mkdir -p "$corpus" "$findings"
+  if [ -f "fuzz/$t.seeds" ]; then
+    while read -r pattern; do
+      # shellcheck disable=SC2086 # the pattern is meant to expand
+      [ -n "$pattern" ] && cp -n $pattern "$corpus"/
+    done <"fuzz/$t.seeds"
+  fi
   echo "== $t: ${seconds}s" >&2
   if ! build/fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 \
        -rss_limit_mb=2048 -artifact_prefix="$findings/" "$corpus"; then
