@@ -10,20 +10,27 @@ std::function<void()>& Hook() {
     return hook;
 }
 
-bool& Running() {
-    static bool running = false;
-    return running;
+int& Depth() {
+    static int depth = 0;
+    return depth;
 }
+
+class DepthGuard {
+  public:
+    DepthGuard() { ++Depth(); }
+    ~DepthGuard() { --Depth(); }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+};
 
 }  // namespace
 
 void ProcessPendingMessages() {
-    // A handler run from inside the hook may itself wait on the network; it
-    // must not re-enter the hook, or the stack grows with every tick.
-    if (!Hook() || Running()) return;
-    Running() = true;
-    Hook()();
-    Running() = false;
+    if (!Hook() || Depth() >= MAX_PENDING_MESSAGES_DEPTH) return;
+    DepthGuard guard;
+    // A copy: the hook may install another one while it runs.
+    const std::function<void()> hook = Hook();
+    hook();
 }
 
 std::function<void()> SetPendingMessagesHook(std::function<void()> hook) {
