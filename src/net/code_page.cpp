@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <iterator>
 
 namespace vantrel {
 namespace {
@@ -115,10 +117,24 @@ std::string ToUtf8(std::string_view local) {
     return ConverterFor(Direction::kLocalToUtf8).Run(UpToFirstZero(local));
 }
 
+bool IsLocalCharset(std::string_view charset) {
+    constexpr std::string_view kLabels[] = {"gbk", "gb2312", "x-gbk", "gb18030"};
+    return std::any_of(std::begin(kLabels), std::end(kLabels), [&](std::string_view label) {
+        return std::equal(
+            label.begin(), label.end(), charset.begin(), charset.end(),
+            [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    });
+}
+
 std::optional<std::string> CharsetToLocal(std::string_view bytes, const std::string& charset) {
-    Converter converter("UTF-8", charset.c_str(), "\xEF\xBF\xBD", 1);
+    Converter converter(kUtf8, IsLocalCharset(charset) ? kLocal : charset.c_str(), kReplacementUtf8,
+                        1);
     if (!converter.Ok()) return std::nullopt;
-    return Utf8ToLocal(std::string_view(converter.Run(bytes)));
+    std::string utf8 = converter.Run(bytes);
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string_view text = utf8;
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    return Utf8ToLocal(text);
 }
 
 }  // namespace vantrel

@@ -30,9 +30,15 @@ std::string Utf8ToLocal(std::span<const std::uint8_t> utf8);
 // Local text, up to the first zero byte, to UTF-8 bytes (no terminator).
 std::string ToUtf8(std::string_view local);
 
+// True for the labels of local text and its subsets: "gbk", "gb2312",
+// "x-gbk" and "gb18030", in any letter case.
+bool IsLocalCharset(std::string_view charset);
+
 // Bytes in a named charset (as a page declares it) to local text; bytes that
-// are no character there become U+FFFD. Nothing when iconv does not know the
-// charset, so the caller can keep the bytes instead of losing the page.
+// are no character there become U+FFFD, and a byte-order mark in front is
+// dropped. The labels of IsLocalCharset decode as GB18030, so characters
+// beyond GBK survive. Nothing when iconv does not know the charset, so the
+// caller can keep the bytes instead of losing the page.
 std::optional<std::string> CharsetToLocal(std::string_view bytes, const std::string& charset);
 
 }  // namespace vantrel

@@ -71,5 +71,21 @@ TEST(CodePage, LongInputConvertsCompletely) {
     EXPECT_EQ(ToUtf8(local), utf8);
 }
 
+TEST(CodePage, DeclaredCharsetsDecodeToLocalText) {
+    // Local text's own labels, in any case: nothing beyond GBK is lost.
+    for (std::string label : {"gbk", "GBK", "gb2312", "X-GBK", "GB18030"}) {
+        EXPECT_TRUE(IsLocalCharset(label)) << label;
+        EXPECT_EQ(CharsetToLocal(kZhongLocal + kGrinLocal, label), kZhongLocal + kGrinLocal)
+            << label;
+    }
+    EXPECT_FALSE(IsLocalCharset("gbk2"));
+    EXPECT_FALSE(IsLocalCharset("utf-8"));
+    // A byte-order mark in front is no part of the text; one further in is.
+    EXPECT_EQ(CharsetToLocal("\xEF\xBB\xBF" + kZhongUtf8, "UTF-8"), kZhongLocal);
+    EXPECT_EQ(CharsetToLocal("\xFF\xFE\x2D\x4E", "UTF-16"), kZhongLocal);
+    EXPECT_EQ(CharsetToLocal("a\xEF\xBB\xBF", "utf-8"), "a\x84\x31\x95\x33");
+    EXPECT_EQ(CharsetToLocal("x", "no-such-set"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace vantrel
