@@ -34,8 +34,13 @@ struct Response {
     long status = 0;
     bool headersDone = false;  // the block's empty line arrived
     bool hasLocation = false;
-    bool capped = false;  // the body went past MAX_BODY_BYTES and was cut there
+    std::string location;  // the last Location line's target
+    bool capped = false;   // the body went past MAX_BODY_BYTES and was cut there
     bool following = false;
+    // A redirect from https to http was met and not followed: the answer is
+    // the redirect itself, complete as far as the caller is concerned.
+    bool downgradeRefused = false;
+    CURL* easy = nullptr;  // the handle this answer arrives on, for its scheme
 
     // Stall watch: the last time bytes moved either way, and how long a
     // stretch without any may last.
@@ -66,7 +71,10 @@ Easy NewEasy(Response& response);
 CURLcode VerifyTls(CURL* easy);
 
 // Connect time-out, and a time-out for any stretch with no bytes moving
-// (waiting for the answer included), both `seconds`.
+// (waiting for the answer included), both `seconds`; and a deadline of
+// DEADLINE_FACTOR times `seconds` for the whole exchange, so a server that
+// trickles bytes cannot hold it for ever.
+inline constexpr long DEADLINE_FACTOR = 2;
 CURLcode SetTimeouts(CURL* easy, Response& response, long seconds);
 
 // The blocking routines' time-out (SetBlockingTimeoutSeconds).
@@ -82,6 +90,8 @@ const char* VerbName(int method);
 
 // Our header block as libcurl's list, sent exactly: libcurl's own Accept,
 // Content-Type and Expect lines are held back unless the block has them.
+// Lines are CR LF separated; a line is cut at a lone CR or LF inside it, so
+// no text of the caller's can smuggle in a header line of its own.
 HeaderList HeaderLines(std::string_view block);
 
 // Uses the process-wide cookie store (see InetRequest).
@@ -93,6 +103,14 @@ CURLcode PerformPumped(CURL* easy);
 
 // Runs the exchange on the calling thread without pumping.
 CURLcode PerformBlocking(CURL* easy);
+
+// Takes one header line as libcurl hands it over (with its line end) into
+// response.headers, ending it in CR LF whatever it ended in. False stops the
+// exchange: a redirect that would leave https for http.
+bool CollectHeaderLine(Response& response, std::string_view line);
+
+// The exchange ended with the whole answer (a refused downgrade included).
+bool Completed(CURLcode code, const Response& response);
 
 Outcome Classify(CURL* easy, CURLcode code, const Response& response);
 

@@ -71,24 +71,24 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
-    auto& r = *static_cast<curl::Response*>(user);
-    std::string_view line(data, size * count);
-    if (line.starts_with("HTTP/")) {
-        // A new answer (after a redirect or an interim 1xx): it replaces the last.
-        r.headers.clear();
-        r.body.clear();
-        r.capped = false;
-        r.headersDone = false;
-        r.hasLocation = false;
-        r.status = std::strtol(std::string(line.substr(std::min<size_t>(9, line.size()))).c_str(),
-                               nullptr, 10);
-    } else if (r.headersDone) {
-        return line.size();  // trailers of a chunked body are not part of the block
-    }
-    r.headers.append(line);
-    if (line == "\r\n" || line == "\n") r.headersDone = true;
-    if (StartsWithIgnoringCase(line, "Location:")) r.hasLocation = true;
-    return line.size();
+    const std::string_view line(data, size * count);
+    return curl::CollectHeaderLine(*static_cast<curl::Response*>(user), line) ? line.size() : 0;
+}
+
+// The value of a "Location:" line without its line end and blanks.
+std::string_view LocationTarget(std::string_view line) {
+    line.remove_prefix(std::string_view("Location:").size());
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' '))
+        line.remove_suffix(1);
+    return line;
+}
+
+bool OnSecureConnection(CURL* easy) {
+    char* scheme = nullptr;
+    return easy && curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme) == CURLE_OK && scheme &&
+           StartsWithIgnoringCase(scheme, "https");
 }
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -160,6 +160,7 @@ Easy NewEasy(Response& response) {
     curl_easy_setopt(e, CURLOPT_HEADERDATA, &response);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &response);
+    response.easy = e;
     return easy;
 }
 
@@ -177,6 +178,8 @@ CURLcode VerifyTls(CURL* easy) {
 CURLcode SetTimeouts(CURL* easy, Response& response, long seconds) {
     response.stallLimit = std::chrono::seconds(seconds);
     CURLcode code = curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, seconds * 1000);
+    if (code == CURLE_OK)
+        code = curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, DEADLINE_FACTOR * seconds * 1000);
     // libcurl's own low-speed check averages over several seconds, so a
     // server that sends a little and then stops would outlast the time-out;
     // the progress callback watches for the stall itself.
@@ -224,14 +227,14 @@ HeaderList HeaderLines(std::string_view block) {
     curl_slist* list = nullptr;
     bool accept = false, contentType = false, expect = false;
     for (const std::string& line : SplitText(block, "\r\n")) {
-        accept = accept || StartsWithIgnoringCase(line, "Accept:");
-        contentType = contentType || StartsWithIgnoringCase(line, "Content-Type:");
-        expect = expect || StartsWithIgnoringCase(line, "Expect:");
+        std::string entry = line.substr(0, line.find_first_of("\r\n"));
+        if (entry.empty()) continue;
+        accept = accept || StartsWithIgnoringCase(entry, "Accept:");
+        contentType = contentType || StartsWithIgnoringCase(entry, "Content-Type:");
+        expect = expect || StartsWithIgnoringCase(entry, "Expect:");
         // libcurl reads "Name:" with nothing after it as "do not send Name";
         // "Name;" is how it is told to send the header empty.
-        std::string entry = line;
-        if (!entry.empty() && entry.back() == ':' && entry.find(':') == entry.size() - 1)
-            entry.back() = ';';
+        if (entry.back() == ':' && entry.find(':') == entry.size() - 1) entry.back() = ';';
         list = curl_slist_append(list, entry.c_str());
     }
     if (!accept) list = curl_slist_append(list, "Accept:");
@@ -247,11 +250,40 @@ CURLcode UseSharedCookies(CURL* easy) {
     return code;
 }
 
+namespace {
+
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+
+// Takes the handle out of the multi handle however the wait ends, a hook
+// that throws included.
+class Attached {
+  public:
+    Attached(CURLM* multi, CURL* easy)
+        : multi_(multi), easy_(easy), ok_(curl_multi_add_handle(multi, easy) == CURLM_OK) {}
+    ~Attached() {
+        if (ok_) curl_multi_remove_handle(multi_, easy_);
+    }
+    Attached(const Attached&) = delete;
+    Attached& operator=(const Attached&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    CURLM* multi_;
+    CURL* easy_;
+    bool ok_;
+};
+
+}  // namespace
+
 CURLcode PerformPumped(CURL* easy) {
-    CURLM* multi = curl_multi_init();
+    std::unique_ptr<CURLM, MultiDeleter> owner(curl_multi_init());
+    CURLM* multi = owner.get();
     if (!multi) return CURLE_OUT_OF_MEMORY;
     CURLcode result = CURLE_FAILED_INIT;
-    if (curl_multi_add_handle(multi, easy) == CURLM_OK) {
+    Attached attached(multi, easy);
+    if (attached.ok()) {
         int running = 1;
         while (running) {
             if (curl_multi_perform(multi, &running) != CURLM_OK) break;
@@ -265,9 +297,7 @@ CURLcode PerformPumped(CURL* easy) {
         while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
             if (message->msg == CURLMSG_DONE) result = message->data.result;
         }
-        curl_multi_remove_handle(multi, easy);
     }
-    curl_multi_cleanup(multi);
     return result;
 }
 
@@ -275,8 +305,46 @@ CURLcode PerformBlocking(CURL* easy) {
     return curl_easy_perform(easy);
 }
 
+bool CollectHeaderLine(Response& r, std::string_view line) {
+    if (line.starts_with("HTTP/")) {
+        // A new answer (after a redirect or an interim 1xx): it replaces the last.
+        r.headers.clear();
+        r.body.clear();
+        r.capped = false;
+        r.headersDone = false;
+        r.hasLocation = false;
+        r.location.clear();
+        r.status = std::strtol(std::string(line.substr(std::min<size_t>(9, line.size()))).c_str(),
+                               nullptr, 10);
+    } else if (r.headersDone) {
+        return true;  // trailers of a chunked body are not part of the block
+    }
+    // libcurl takes a bare LF as a line end too; the block is CR LF throughout.
+    std::string_view content = line;
+    if (content.ends_with('\n')) content.remove_suffix(1);
+    if (content.ends_with('\r')) content.remove_suffix(1);
+    r.headers.append(content).append("\r\n");
+    if (StartsWithIgnoringCase(line, "Location:")) {
+        r.hasLocation = true;
+        r.location = LocationTarget(line);
+    }
+    if (!content.empty()) return true;
+    r.headersDone = true;
+    const bool redirect = r.status >= 300 && r.status < 400;
+    if (r.following && redirect && r.hasLocation && StartsWithIgnoringCase(r.location, "http:") &&
+        OnSecureConnection(r.easy)) {
+        r.downgradeRefused = true;
+        return false;
+    }
+    return true;
+}
+
+bool Completed(CURLcode code, const Response& response) {
+    return (code == CURLE_OK && !response.capped) || response.downgradeRefused;
+}
+
 Outcome Classify(CURL* easy, CURLcode code, const Response& response) {
-    if (code == CURLE_OK && !response.capped) return Outcome::kComplete;
+    if (Completed(code, response)) return Outcome::kComplete;
     if (response.FinalHeadersDone()) return Outcome::kReadFailed;
     switch (code) {
         case CURLE_COULDNT_RESOLVE_PROXY:

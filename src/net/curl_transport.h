@@ -15,7 +15,8 @@ inline constexpr std::size_t MAX_BODY_BYTES = 64u * 1024 * 1024;
 void SetExtraCaFile(std::string path);
 
 // Time-out, in seconds, of the blocking routines (InetRequest, HttpGetBytes):
-// for connecting, and for any stretch with no bytes moving. Default 30.
+// for connecting, and for any stretch with no bytes moving. Default 30. A
+// whole exchange ends, failing as a time-out, at twice this.
 void SetBlockingTimeoutSeconds(int seconds);
 
 // Forgets the cookies that InetRequest calls without supplied cookies keep.

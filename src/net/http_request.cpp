@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "net/answer_headers.h"
 #include "net/code_page.h"
 #include "net/curl_exchange.h"
 #include "net/header_cookie.h"
@@ -92,7 +93,7 @@ std::string RequestHeaderBlock(const HttpRequestArgs& a, int method, std::string
     if (!Contains(block, "Cookie:", true) && !cookies.empty()) {
         block += "\r\n";
         if (!Contains(cookies, "Cookie:", true)) block += "Cookie: ";
-        block.append(cookies).append("\r\n");
+        block.append(OneLine(cookies)).append("\r\n");
     }
     return block;
 }
@@ -117,13 +118,6 @@ std::string DecodeDeclared(const std::string& charset, const std::string& body,
                            std::string undecoded) {
     std::optional<std::string> local = CharsetToLocal(body, charset);
     return local ? std::move(*local) : std::move(undecoded);
-}
-
-// "200 OK" out of "HTTP/1.1 200 OK": from the 10th character to the line's end.
-std::string StatusText(const std::string& headers) {
-    if (headers.size() <= 9) return {};
-    std::size_t end = headers.find("\r\n", 9);
-    return headers.substr(9, end == std::string::npos ? std::string::npos : end - 9);
 }
 
 void Put(std::string* target, std::string value) {
@@ -199,33 +193,26 @@ std::optional<Failure> Prepare(CURL* e, curl::Response& response, const HttpRequ
 
 // Status text, Location and cookies out of the answer's header block.
 void ReportHeaders(const HttpRequestArgs& a, const curl::Response& response, bool readFailed) {
+    HttpAnswerFields fields = ReadHttpAnswerHeaders(response.headers);
     // A broken read keeps its 713 text, so the caller can tell a cut body
     // from a whole one.
     Put(a.responseHeaders, response.headers);
-    Put(a.statusText, readFailed ? FailureText(Failure::kRead) : StatusText(response.headers));
-
-    std::string returned;
-    for (const std::string& line : SplitText(response.headers, "\r\n")) {
-        CollectSetCookies(line, returned);
-        if (line.size() >= 10 && Find(line.substr(0, 10), "Location: ", 1, true) == 1)
-            Put(a.location, line.substr(10));
-        ProcessPendingMessages();
-    }
-    if (returned.ends_with("; ")) returned.resize(returned.size() - 2);
+    Put(a.statusText, readFailed ? FailureText(Failure::kRead) : std::move(fields.statusText));
+    if (fields.location) Put(a.location, std::move(*fields.location));
     if (a.mergeCookies.value_or(true) && a.cookies && !a.cookies->empty())
-        returned = MergeCookies(*a.cookies, returned);
-    Put(a.returnedCookies, returned);
+        fields.cookies = MergeCookies(*a.cookies, fields.cookies);
+    Put(a.returnedCookies, std::move(fields.cookies));
 }
 
 // The body as local text: decoded from a charset declared in its first 1024
-// bytes, unless that is gbk or gb2312 (already local); else the bytes up to
-// the first zero byte.
+// bytes, unless that names local text itself; else the bytes up to the first
+// zero byte.
 std::string ResultText(const std::string& body) {
     std::string text = body.substr(0, body.find('\0'));
     RegexObject charsetFinder;
     charsetFinder.Search(kCharsetPattern, std::string_view(text).substr(0, 1024));
     const std::string declared = charsetFinder.SubMatchText(1, 1);
-    if (!declared.empty() && declared != "gbk" && declared != "gb2312")
+    if (!declared.empty() && !IsLocalCharset(declared))
         text = DecodeDeclared(declared, body, std::move(text));
     return text;
 }
@@ -263,7 +250,7 @@ std::string HttpRequest(const HttpRequestArgs& a) {
         case curl::Outcome::kComplete:
             break;
     }
-    ReportHeaders(a, response, code != CURLE_OK || response.capped);
+    ReportHeaders(a, response, !curl::Completed(code, response));
     std::string text = ResultText(response.body);
     Put(a.responseBytes, std::move(response.body));
     ProcessPendingMessages();

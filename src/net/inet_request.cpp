@@ -1,5 +1,6 @@
 #include "net/inet_request.h"
 
+#include "net/answer_headers.h"
 #include "net/curl_exchange.h"
 #include "net/header_cookie.h"
 #include "net/local_text.h"
@@ -7,10 +8,6 @@
 
 namespace vantrel {
 namespace {
-
-// The raw header block must fit this buffer with its terminating zero;
-// a longer block leaves the buffer as it was filled: blanks.
-constexpr std::size_t kHeaderBuffer = 5000;
 
 bool Contains(std::string_view text, std::string_view needle, bool ignoreCase) {
     return Find(text, needle, 1, ignoreCase) != -1;
@@ -26,7 +23,7 @@ std::string AgentText(const std::string& block) {
         agent = colon == std::string::npos ? std::string() : TrimBlanks(block.substr(colon + 1));
     }
     // One line only: what follows a line break must not become another header.
-    return agent.substr(0, agent.find_first_of("\r\n"));
+    return std::string(OneLine(agent));
 }
 
 std::string RequestHeaderBlock(const InetRequestArgs& a, std::string block, int method,
@@ -42,7 +39,7 @@ std::string RequestHeaderBlock(const InetRequestArgs& a, std::string block, int 
     if (!cookies.empty()) {
         block += "\r\n";
         if (!Contains(cookies, "Cookie:", false)) block += "Cookie: ";
-        block += cookies;
+        block += OneLine(cookies);
     }
     return block;
 }
@@ -100,15 +97,11 @@ std::string InetRequest(const InetRequestArgs& a) {
     curl::PerformBlocking(e);
     if (!response.headersDone) return {};
 
-    std::string raw = response.headers.size() < kHeaderBuffer ? response.headers
-                                                              : std::string(kHeaderBuffer, ' ');
-    std::string returned;
-    for (const std::string& line : SplitText(raw, "\r\n"))
-        CollectSetCookies(line, returned);
-    if (returned.size() >= 2) returned.resize(returned.size() - 2);
-    if (a.mergeCookies.value_or(true) && a.cookies) returned = MergeCookies(*a.cookies, returned);
-    if (a.responseHeaders) *a.responseHeaders = std::move(raw);
-    if (a.returnedCookies) *a.returnedCookies = std::move(returned);
+    InetAnswerFields fields = ReadInetAnswerHeaders(response.headers);
+    if (a.mergeCookies.value_or(true) && a.cookies)
+        fields.cookies = MergeCookies(*a.cookies, fields.cookies);
+    if (a.responseHeaders) *a.responseHeaders = std::move(fields.rawHeaders);
+    if (a.returnedCookies) *a.returnedCookies = std::move(fields.cookies);
     return std::move(response.body);
 }
 

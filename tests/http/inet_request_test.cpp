@@ -130,6 +130,32 @@ TEST_F(InetRequestTest, RedirectsFollowedOrNot) {
     EXPECT_TRUE(headers.starts_with("HTTP/1.1 301 Moved Permanently\r\nLocation: /new\r\n"));
 }
 
+TEST_F(InetRequestTest, HeaderLinesEndingInABareLineFeed) {
+    LoopbackServer bare([](const std::string&) {
+        test::Reply reply;
+        reply.bytes = "HTTP/1.1 200 OK\nSet-Cookie: a=1; path=/\nConnection: close\n\nbody";
+        return reply;
+    });
+    std::string headers, returned;
+    EXPECT_EQ(
+        InetRequest(
+            {.url = bare.base() + "/", .returnedCookies = &returned, .responseHeaders = &headers}),
+        "body");
+    EXPECT_EQ(headers, "HTTP/1.1 200 OK\r\nSet-Cookie: a=1; path=/\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(returned, "a=1");
+}
+
+TEST_F(InetRequestTest, ALineBreakInsideACallerTextStartsNoHeader) {
+    std::string cookies = "a=1\r\nX-Injected: 1";
+    InetRequest({.url = server.base() + "/",
+                 .cookies = &cookies,
+                 .extraHeaders = "X-A: 1\nX-Injected: 2\r\nUser-Agent: U\rX-Injected: 3",
+                 .mergeCookies = false,
+                 .defaultHeaders = false});
+    EXPECT_EQ(RequestHeaderLines(server.lastRequest()),
+              (std::vector<std::string>{Host(), "X-A: 1", "User-Agent: U", "Cookie: a=1"}));
+}
+
 TEST_F(InetRequestTest, ProxyGetsTheAbsoluteAddress) {
     EXPECT_EQ(InetRequest({.url = "http://vantrel-origin.invalid/a?b=1",
                            .proxy = "127.0.0.1:" + std::to_string(server.port())}),

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "net/code_page.h"
 #include "net/curl_transport.h"
 #include "net/http_get_bytes.h"
 #include "net/http_request.h"
@@ -61,6 +65,71 @@ TEST(Tls, SelfSignedServerRefusedUntilItsCaIsNamed) {
               "");
     SetExtraCaFile("");
     EXPECT_EQ(HttpGetBytes(url), "");
+}
+
+// A redirect may go from http to https and stay on https, never back down.
+TEST(Tls, RedirectFromHttpsToHttpIsNotFollowed) {
+    test::SelfSignedCert cert;
+    test::TlsServer server(cert, "secret");
+    LoopbackServer plain([](const std::string&) { return HttpReply("HTTP/1.1 200 OK", "plain"); });
+    SetExtraCaFile(cert.certFile());
+    const std::string down = server.base() + "/redirect?to=" + plain.base() + "/p";
+    std::string status, location;
+    EXPECT_EQ(HttpRequest({.url = down, .location = &location, .statusText = &status}), "");
+    EXPECT_EQ(status, "302 Found");
+    EXPECT_EQ(location, plain.base() + "/p");
+    std::string headers;
+    EXPECT_EQ(InetRequest({.url = down, .responseHeaders = &headers}), "");
+    EXPECT_TRUE(headers.starts_with("HTTP/1.1 302 Found\r\n")) << headers;
+    EXPECT_EQ(HttpGetBytes(down), "");
+    EXPECT_TRUE(plain.requests().empty());
+
+    LoopbackServer toSecure([&server](const std::string&) {
+        return HttpReply("HTTP/1.1 301 Moved Permanently", "",
+                         {"Location: " + server.base() + "/redirect?to=" + server.base() + "/s"});
+    });
+    EXPECT_EQ(HttpRequest({.url = toSecure.base() + "/", .statusText = &status}), "secret");
+    EXPECT_EQ(status, "200 OK");
+    SetExtraCaFile("");
+}
+
+// A server that keeps sending a few bytes now and then never stalls long
+// enough for the time-out, but the whole exchange ends at twice the time-out.
+TEST(Deadline, ATricklingServerIsCutOffAtTwiceTheTimeOut) {
+    constexpr std::size_t kBody = 13 * 64;  // 13 pieces, one each half second
+    LoopbackServer server([](const std::string&) {
+        test::Reply reply;
+        reply.bytes = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kBody) + "\r\n\r\n";
+        reply.fillerBytes = kBody;
+        reply.dripChunk = 64;
+        reply.dripDelay = std::chrono::milliseconds(500);
+        return reply;
+    });
+    const std::string url = server.base() + "/";
+    std::string status, bytes;
+    HttpRequest({.url = url, .timeoutSeconds = 1, .statusText = &status, .responseBytes = &bytes});
+    EXPECT_EQ(status, Utf8ToLocal(std::string_view("713 读取数据失败!")));
+    EXPECT_LT(bytes.size(), kBody);
+    SetBlockingTimeoutSeconds(1);
+    EXPECT_LT(InetRequest({.url = url}).size(), kBody);
+    EXPECT_EQ(HttpGetBytes(url), "");
+    SetBlockingTimeoutSeconds(30);
+}
+
+// Left at their default, the time-outs wait out an answer that takes seconds.
+TEST(Deadline, TheDefaultTimeOutHoldsForASlowAnswer) {
+    LoopbackServer server([](const std::string&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(4500));
+        return HttpReply("HTTP/1.1 200 OK", "slow");
+    });
+    const std::string url = server.base() + "/";
+    std::string inet;
+    std::thread blocking([&] { inet = InetRequest({.url = url}); });
+    std::string status;
+    EXPECT_EQ(HttpRequest({.url = url, .statusText = &status}), "slow");
+    EXPECT_EQ(status, "200 OK");
+    blocking.join();
+    EXPECT_EQ(inet, "slow");
 }
 
 }  // namespace

@@ -87,7 +87,8 @@ class SelfSignedCert {
     std::string dir_, cert_, key_;
 };
 
-// An HTTPS server on 127.0.0.1 that answers every GET with "200 OK" and body.
+// An HTTPS server on 127.0.0.1 that answers every GET with "200 OK" and body,
+// but "/redirect?to=URL" with a 302 to URL.
 class TlsServer {
   public:
     TlsServer(const SelfSignedCert& cert, std::string body);

@@ -39,6 +39,10 @@ struct TlsServer::Impl {
 TlsServer::TlsServer(const SelfSignedCert& cert, std::string body)
     : impl_(std::make_unique<Impl>(cert)) {
     if (!impl_->server.is_valid()) throw std::runtime_error("TLS server did not take the cert");
+    impl_->server.Get("/redirect",
+                      [](const httplib::Request& request, httplib::Response& response) {
+                          response.set_redirect(request.get_param_value("to"), 302);
+                      });
     impl_->server.Get(".*", [body](const httplib::Request&, httplib::Response& response) {
         response.set_content(body, "text/plain");
     });
