@@ -14,7 +14,7 @@ namespace {
 
 // Generous for any answer the program reads (bodies are capped far below),
 // but a bound on what a runaway script or a pathological document can take.
-std::atomic<std::size_t> memoryLimit{std::size_t{1} << 30};
+std::atomic<std::size_t> memoryLimit{std::size_t{256} << 20};
 
 // Each block carries its size in front so that the heap's total is known.
 constexpr std::size_t kHeader = alignof(std::max_align_t);

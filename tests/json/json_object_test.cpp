@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "json/engine_text.h"
 #include "json/script_engine.h"
 #include "json_test_support.h"
 
@@ -263,15 +264,53 @@ TEST(JsonObjects, CopiesShareTheEngine) {
     EXPECT_EQ(view.GetText("y", false), "2");  // the copy keeps the engine alive
 }
 
+TEST(JsonObjects, LoadLeavesACopyThatSharesTheEngineAlone) {
+    JsonObject json = JsonObject::Create();
+    JsonError error;
+    ASSERT_TRUE(json.Load("{\"v\":1}", false, error, false));  // an untouched engine, reused
+    JsonObject copy = json.Copy();
+    ASSERT_TRUE(json.Load("{\"v\":2}", false, error, false));
+    EXPECT_EQ(json.GetNumber("v"), 2);
+    EXPECT_EQ(copy.GetNumber("v"), 1);
+}
+
+// The heap holds a value as long as the longest body read (64 MiB), and a
+// script that would grow past four times that is stopped inside the engine.
+TEST(JsonObjects, TheEngineHeapIsBounded) {
+    JsonObject json = JsonObject::Create();
+    const std::string grow =
+        "(function () { var s = 'xxxxxxxx'; while (s.length < %) s += s; return s.length; })()";
+    auto growTo = [&](const std::string& length) {
+        std::string script = grow;
+        return json.SetByEval("n", script.replace(script.find('%'), 1, length));
+    };
+    EXPECT_TRUE(growTo("67108864"));
+    EXPECT_EQ(json.GetNumber("n"), 67108864);
+    EXPECT_FALSE(growTo("268435456"));
+    EXPECT_EQ(json.GetNumber("n"), 67108864);
+}
+
+TEST(EngineText, InputCutInsideACharacterReadsNothingBeyondTheCut) {
+    // The views end inside 中 (UTF-8 E4 B8 AD; GB18030 D6 D0); the bytes after
+    // the cut would complete it.
+    const std::string_view engine = "a\xE4\xB8\xAD";
+    const std::string replacement = "\x84\x31\xA4\x37";
+    EXPECT_EQ(EngineToLocal(engine.substr(0, 3)), "a" + replacement + replacement);
+    EXPECT_EQ(EngineToLocal(engine.substr(0, 2)), "a" + replacement);
+    EXPECT_EQ(EngineToLocal(engine), "a\xD6\xD0");
+    const std::string_view local = "a\xD6\xD0";
+    EXPECT_EQ(LocalToEngine(local.substr(0, 2)), "a\xEF\xBF\xBD");
+}
+
 class JsonWithoutEngine : public ::testing::Test {
   protected:
-    void TearDown() override { ScriptEngine::SetMemoryLimit(std::size_t{1} << 30); }
+    void TearDown() override { ScriptEngine::SetMemoryLimit(std::size_t{256} << 20); }
 };
 
 TEST_F(JsonWithoutEngine, EveryOperationFailsQuietly) {
     ScriptEngine::SetMemoryLimit(4096);
     JsonObject json = JsonObject::Create();
-    ScriptEngine::SetMemoryLimit(std::size_t{1} << 30);
+    ScriptEngine::SetMemoryLimit(std::size_t{256} << 20);
     EXPECT_EQ(json.GetEngine(), nullptr);
     JsonError error;
     EXPECT_FALSE(json.Load("{\"a\":[1]}", false, error, true));  // no second try
@@ -297,7 +336,7 @@ TEST_F(JsonWithoutEngine, DocumentLargerThanTheEngineMayHold) {
     JsonError error;
     EXPECT_FALSE(json.Load(big, false, error, true));
     EXPECT_EQ(json.GetCount(""), 0);
-    ScriptEngine::SetMemoryLimit(std::size_t{1} << 30);
+    ScriptEngine::SetMemoryLimit(std::size_t{256} << 20);
     EXPECT_TRUE(json.Load(big, false, error, false));  // a new engine with room
     EXPECT_EQ(json.GetCount(""), 400001);
 }
