@@ -22,6 +22,9 @@ TEST(HeaderValue, FirstLineStartingWithTheName) {
     EXPECT_EQ(HeaderValue("A: 1\r\nConnection: close\r\nConnection: x", "Connection"), "close");
     EXPECT_EQ(HeaderValue("connection: close", "Connection"), "");
     EXPECT_EQ(HeaderValue("", "Connection"), "");
+    // A longer name that ends in the wanted one is another header.
+    EXPECT_EQ(HeaderValue("Proxy-Connection: keep-alive\r\nConnection: close", "Connection"),
+              "close");
 }
 
 TEST(CollectSetCookies, NameValueWithoutAttributes) {

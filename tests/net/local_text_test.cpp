@@ -55,6 +55,9 @@ TEST(Find, StartCaseAndCharacterBoundaries) {
     EXPECT_EQ(Find(kGrin + "\xFC\x36", "\xFC\x36"), 5);
     EXPECT_EQ(Find(kGrin, "6"), -1);
     EXPECT_EQ(Find("ab\x81", "\x81"), 3);  // a lead byte at the very end stands alone
+    // An emoji that ends the text is still one character.
+    EXPECT_EQ(Find("a" + kGrin, kGrin.substr(2)), -1);
+    EXPECT_EQ(Find("a" + kGrin, kGrin), 2);
 }
 
 TEST(TextBefore, ForwardByDefaultBackwardWithNegativeStart) {
@@ -105,6 +108,8 @@ TEST(TrimAndCapitalize, BlanksAndFirstLetter) {
     // 啊 (0xB0 0xA1) then a lone 0xA1: no full-width blank there.
     EXPECT_EQ(TrimBlanks("\xB0\xA1\xA1"), "\xB0\xA1\xA1");
     EXPECT_EQ(TrimBlanks("\xB0\xA1\xA1\xA1"), "\xB0\xA1");
+    // Only A1 A1 is the full-width blank: the ideographic comma A1 A2 stays.
+    EXPECT_EQ(TrimBlanks(" \xA1\xA2x\xA1\xA2 "), "\xA1\xA2x\xA1\xA2");
     EXPECT_EQ(CapitalizeFirst("aBC-d"), "ABC-d");
     EXPECT_EQ(CapitalizeFirst(""), "");
     EXPECT_EQ(CapitalizeFirst(kZhongWen), kZhongWen);

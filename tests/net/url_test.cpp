@@ -64,6 +64,10 @@ TEST(PercentDecode, EscapesPlusAndStrayPercents) {
     EXPECT_EQ(PercentDecode("%%41"), "%A");
     EXPECT_EQ(PercentDecode("%00"), "\0"s);
     EXPECT_EQ(PercentDecode(""), "");
+    // Input that ends inside an escape: the bytes beyond it are not read.
+    const std::string_view whole = "a%41";
+    EXPECT_EQ(PercentDecode(whole.substr(0, 3)), "a%4");
+    EXPECT_EQ(PercentDecode(whole.substr(0, 2)), "a%");
     // What a suggest-words answer goes through.
     EXPECT_EQ(Utf8ToLocal(PercentDecode("%E4%B8%AD+%E6%96%87", true)), "\xD6\xD0 \xCE\xC4");
 }
