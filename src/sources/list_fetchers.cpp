@@ -75,10 +75,7 @@ FetchResult FetchWeibo() {
     });
 }
 
-FetchResult FetchBaidu() {
-    std::string body;
-    if (!InetGet(ServiceUrl(ServiceHost::kBaiduBoard, "https", "/board?tab=realtime"), body))
-        return {FetchStatus::kRequestFailed, 0, {}};
+FetchResult ReadBaiduBoard(const std::string& body) {
     std::string data =
         TextBetween(Utf8ToLocal(body), "<!--s-data:", "--> <div class=\"bg-wrapper\">");
     return ReadJson(data, 0, [](JsonObject& json, std::vector<ListEntry>& entries) {
@@ -94,12 +91,14 @@ FetchResult FetchBaidu() {
     });
 }
 
-FetchResult FetchToutiao() {
+FetchResult FetchBaidu() {
     std::string body;
-    if (!InetGet(
-            ServiceUrl(ServiceHost::kToutiaoApi, "https", "/api/suggest_words/?business_id=10017"),
-            body))
-        return {FetchStatus::kRequestFailed, 1, {}};
+    if (!InetGet(ServiceUrl(ServiceHost::kBaiduBoard, "https", "/board?tab=realtime"), body))
+        return {FetchStatus::kRequestFailed, 0, {}};
+    return ReadBaiduBoard(body);
+}
+
+FetchResult ReadToutiaoWords(const std::string& body) {
     FetchResult result{FetchStatus::kParsed, 1, {}};
     std::string text = Utf8ToLocal(PercentDecode(body, true));
     for (std::string& word : CutAllBetween(text, "word\":\"", "\"")) {
@@ -108,6 +107,15 @@ FetchResult FetchToutiao() {
         result.entries.push_back(std::move(entry));
     }
     return result;
+}
+
+FetchResult FetchToutiao() {
+    std::string body;
+    if (!InetGet(
+            ServiceUrl(ServiceHost::kToutiaoApi, "https", "/api/suggest_words/?business_id=10017"),
+            body))
+        return {FetchStatus::kRequestFailed, 1, {}};
+    return ReadToutiaoWords(body);
 }
 
 FetchResult FetchDouyin() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "sources/fetch_result.h"
 
 namespace vantrel {
@@ -11,5 +13,10 @@ FetchResult FetchWeibo();    // rank base 0; fills only with more than 22 entrie
 FetchResult FetchBaidu();    // rank base 0; any non-empty board fills
 FetchResult FetchToutiao();  // rank base 1; the answer is cut, not parsed
 FetchResult FetchDouyin();   // rank base 1; more than 22 entries; links per entry
+
+// The reading halves of FetchBaidu and FetchToutiao: what each makes of an
+// answer's body (UTF-8 bytes) once it has arrived.
+FetchResult ReadBaiduBoard(const std::string& body);
+FetchResult ReadToutiaoWords(const std::string& body);
 
 }  // namespace vantrel
