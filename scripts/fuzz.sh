@@ -4,6 +4,7 @@
 # Usage: scripts/fuzz.sh [seconds per target (default 60)] [target name ...]
 #   scripts/fuzz.sh 300                  every fuzz/*_fuzz.cpp target, 5 minutes each
 #   scripts/fuzz.sh 60 url_fuzz          just one
+#   scripts/fuzz.sh 10                   a smoke run of every target, as CI does
 # Corpora grow in build/fuzz/corpus/<target>/; findings land in build/fuzz/findings/.
 # fuzz/<target>.seeds, when present, names files (globs from the top folder)
 # that start the target's corpus.
