@@ -35,12 +35,20 @@ void RefreshCycle::SetFetchRoutine(SourceId source, FetchRoutine routine) {
 
 void RefreshCycle::SelectSource(SourceId source) {
     if (!IsSourceNumber(static_cast<int>(source))) return;
+    if (holds_ > 0) {
+        heldSelection_ = source;
+        return;
+    }
     buttons_.Select(source);
     state_.currentSource = source;
     FetchSource(source);
 }
 
 void RefreshCycle::RefreshCurrentSource() {
+    if (holds_ > 0) {
+        heldRefresh_ = true;
+        return;
+    }
     if (IsSourceNumber(static_cast<int>(state_.currentSource))) FetchSource(state_.currentSource);
 }
 
@@ -64,6 +72,22 @@ bool RefreshCycle::FetchSource(SourceId source) {
     }
     if (MovesLastUpdate(source, result.status)) state_.lastUpdate = clock_();
     return true;
+}
+
+void RefreshCycle::Hold() {
+    ++holds_;
+}
+
+void RefreshCycle::Release() {
+    if (holds_ == 0 || --holds_ > 0) return;
+    // A click fetches the source it shows, which a refresh would fetch again.
+    const SourceId selection = std::exchange(heldSelection_, SourceId::kNone);
+    const bool refresh = std::exchange(heldRefresh_, false);
+    if (selection != SourceId::kNone) {
+        SelectSource(selection);
+    } else if (refresh) {
+        RefreshCurrentSource();
+    }
 }
 
 }  // namespace vantrel

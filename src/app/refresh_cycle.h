@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "app/app_state.h"
-#include "model/list_model.h"
 #include "app/source_buttons.h"
+#include "model/list_model.h"
 #include "sources/fetch_result.h"
 
 namespace vantrel {
@@ -38,6 +38,12 @@ class RefreshCycle {
     // without touching the list. Also false for a source without a routine.
     bool FetchSource(SourceId source);
 
+    // While held (an export is reading the list), clicks and refresh ticks
+    // wait; when the last hold is released the last click, or else one
+    // refresh, runs.
+    void Hold();
+    void Release();
+
   private:
     AppState& state_;
     ListModel& list_;
@@ -45,6 +51,9 @@ class RefreshCycle {
     Clock clock_;
     std::array<FetchRoutine, SOURCE_COUNT> routines_;
     std::uint64_t generation_ = 0;
+    int holds_ = 0;
+    SourceId heldSelection_ = SourceId::kNone;
+    bool heldRefresh_ = false;
 };
 
 }  // namespace vantrel

@@ -37,6 +37,10 @@ void Restore(AppState& state, const SettingsFields& f) {
 
 }  // namespace
 
+int AutoSaveIntervalMs(const AppState& state) {
+    return state.autoSaveOn ? TimerInterval(state.autoSaveMinutes, 60000) : 0;
+}
+
 StartupPlan PlanStartup(AppState& state, const SettingsFileRead& read) {
     StartupPlan plan;
     switch (read.state) {
@@ -57,7 +61,7 @@ StartupPlan PlanStartup(AppState& state, const SettingsFileRead& read) {
             break;
     }
     plan.edgeIntervalMs = state.dockToEdge ? EDGE_TIMER_MS : 0;
-    plan.autoSaveIntervalMs = state.autoSaveOn ? TimerInterval(state.autoSaveMinutes, 60000) : 0;
+    plan.autoSaveIntervalMs = AutoSaveIntervalMs(state);
     plan.taskbarButton = state.taskbarMode;
     return plan;
 }

@@ -26,6 +26,9 @@ struct StartupPlan {
 
 inline constexpr int EDGE_TIMER_MS = 10;
 
+// "时钟_自动保存": autoSaveMinutes x 60000 while auto-save is on, else 0.
+int AutoSaveIntervalMs(const AppState& state);
+
 // Restores AppState from what was read of the settings file and says what
 // the window must do. A missing or damaged file leaves the defaults.
 StartupPlan PlanStartup(AppState& state, const SettingsFileRead& read);

@@ -1,0 +1,67 @@
+#include "app/sheet_export.h"
+
+#include <array>
+
+#include "net/code_page.h"
+#include "net/pending_messages.h"
+#include "settings/atomic_file.h"
+
+namespace vantrel {
+namespace {
+
+std::string Local(const char* utf8) {
+    return Utf8ToLocal(std::string_view(utf8));
+}
+
+std::string Number(int value, const char* unitUtf8) {
+    return std::to_string(value) + Local(unitUtf8);
+}
+
+}  // namespace
+
+std::string SheetFileName(SourceId source) {
+    static const std::array<std::string, SOURCE_COUNT> kNames = {
+        Local("/新浪微博"), Local("/百度热点"), Local("/今日头条"), Local("/抖音")};
+    const int n = static_cast<int>(source);
+    // Without a source the file still goes into the folder, not beside it.
+    return IsSourceNumber(n) ? kNames[n - 1] : "/";
+}
+
+std::string SheetStamp(const std::tm& local) {
+    std::string stamp = Number(local.tm_year + 1900, "年") + Number(local.tm_mon + 1, "月") +
+                        Number(local.tm_mday, "日");
+    if (local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0) return stamp;
+    stamp += Number(local.tm_hour, "时");
+    if (local.tm_min == 0 && local.tm_sec == 0) return stamp;
+    stamp += Number(local.tm_min, "分");
+    if (local.tm_sec == 0) return stamp;
+    return stamp + Number(local.tm_sec, "秒");
+}
+
+std::string AutoSavePath(const std::string& folder, SourceId source, const std::tm& local) {
+    return folder + SheetFileName(source) + SheetStamp(local) + ".xls";
+}
+
+SheetRows ListSheetRows(const ListModel& list) {
+    SheetRows rows{{Local("序号"), Local("热点"), Local("状态")}};
+    const int count = list.ItemCount();
+    rows.reserve(static_cast<std::size_t>(count) + 1);
+    for (int r = 0; r < count; ++r) {
+        ProcessPendingMessages();
+        rows.push_back({list.ItemTitle(r, COLUMN_RANK), list.ItemTitle(r, COLUMN_TITLE),
+                        list.ItemTitle(r, COLUMN_TAG)});
+    }
+    return rows;
+}
+
+std::optional<std::filesystem::path> ExportListToSheet(const ListModel& list,
+                                                       const std::filesystem::path& path,
+                                                       ExistingFile existing) {
+    const std::optional<std::string> file = BuildXlsFile(ListSheetRows(list));
+    if (!file) return std::nullopt;
+    if (existing == ExistingFile::kKeep) return CreateNewFile(path, *file);
+    if (!ReplaceFile(path, *file, 0644)) return std::nullopt;
+    return path;
+}
+
+}  // namespace vantrel
