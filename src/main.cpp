@@ -7,10 +7,12 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "app/command_line.h"
 #include "app/list_actions.h"
+#include "app/list_exporter.h"
 #include "app/list_printer.h"
 #include "app/main_window.h"
 #include "net/pending_messages.h"
@@ -54,6 +56,20 @@ int PrintAndExit(const vantrel::CommandLine& options) {
     return printed.status;
 }
 
+int ExportAndExit(const vantrel::CommandLine& options) {
+    const vantrel::SourceId source = *vantrel::SourceFromName(options.exportSource);
+    const vantrel::ExportedList exported =
+        vantrel::ExportList(source, FetchRoutineOf(source), options.exportFile);
+    if (!exported.reason.empty()) std::fprintf(stderr, "%s\n", exported.reason.c_str());
+    return exported.status;
+}
+
+// Tests set this to see the timed export without waiting whole minutes.
+int AutoSavePeriodForTests() {
+    const char* ms = std::getenv("VANTREL_AUTO_SAVE_PERIOD_MS");
+    return ms ? std::atoi(ms) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -85,6 +101,7 @@ int main(int argc, char* argv[]) {
     }
 
     if (!options.print.empty()) return PrintAndExit(options);
+    if (!options.exportSource.empty()) return ExportAndExit(options);
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vantrel"));
@@ -94,6 +111,7 @@ int main(int argc, char* argv[]) {
     vantrel::SetPendingMessagesHook([] { QCoreApplication::processEvents(); });
 
     auto window = std::make_unique<vantrel::MainWindow>();
+    window->SetAutoSavePeriodForTests(AutoSavePeriodForTests());
     for (int n = 1; n <= vantrel::SOURCE_COUNT; ++n) {
         const auto source = static_cast<vantrel::SourceId>(n);
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));

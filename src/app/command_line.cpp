@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace vantrel {
 namespace {
@@ -17,16 +18,31 @@ std::string ApplyDemo(CommandLine& line, std::string_view) {
     return {};
 }
 
-std::string ApplyPrint(CommandLine& line, std::string_view value) {
+bool IsSourceName(std::string_view value) {
     constexpr std::string_view kSources[] = {"weibo", "baidu", "toutiao", "douyin",
                                              "1",     "2",     "3",       "4"};
-    for (std::string_view source : kSources) {
-        if (value == source) {
-            line.print = std::string(value);
-            return {};
-        }
+    return std::find(std::begin(kSources), std::end(kSources), value) != std::end(kSources);
+}
+
+std::string ApplyPrint(CommandLine& line, std::string_view value) {
+    if (!IsSourceName(value)) {
+        return "--print wants weibo, baidu, toutiao, douyin or 1-4, not " + std::string(value);
     }
-    return "--print wants weibo, baidu, toutiao, douyin or 1-4, not " + std::string(value);
+    line.print = std::string(value);
+    return {};
+}
+
+std::string ApplyExport(CommandLine& line, std::string_view values) {
+    const std::size_t split = values.find('\0');
+    const std::string_view source = values.substr(0, split);
+    const std::string_view file = values.substr(split + 1);
+    if (!IsSourceName(source)) {
+        return "--export wants weibo, baidu, toutiao, douyin or 1-4, not " + std::string(source);
+    }
+    if (file.empty()) return "--export needs a file name";
+    line.exportSource = std::string(source);
+    line.exportFile = std::string(file);
+    return {};
 }
 
 std::string ApplyFormat(CommandLine& line, std::string_view value) {
@@ -38,6 +54,13 @@ std::string ApplyFormat(CommandLine& line, std::string_view value) {
 std::string ApplyHelp(CommandLine& line, std::string_view) {
     line.help = true;
     return {};
+}
+
+// One value per word of the value name.
+int ValueCount(const CommandLineOption* option) {
+    if (option == nullptr || option->valueName.empty()) return 0;
+    return 1 +
+           static_cast<int>(std::count(option->valueName.begin(), option->valueName.end(), ' '));
 }
 
 const CommandLineOption* FindOption(std::string_view name) {
@@ -64,6 +87,11 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
          "as tab-separated UTF-8 and exit: 0 filled, 1 nothing to fill, 2 no answer",
          &ApplyPrint},
         {"--format", "FORMAT", "with --print: tsv (the default) or json", &ApplyFormat},
+        {"--export", "SOURCE FILE",
+         "write the list of SOURCE as a spreadsheet (.xls) to FILE and exit: 0 filled, 1 nothing "
+         "to fill (the file holds the header row), 2 no answer (no file), 3 the file could not "
+         "be written",
+         &ApplyExport},
         {"--help", "", "show this text and exit", &ApplyHelp},
     };
     return options;
@@ -82,16 +110,22 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             joined = true;
         }
         const CommandLineOption* option = FindOption(name);
+        const int wanted = ValueCount(option);
+        const int following = wanted - (joined ? 1 : 0);
         if (option == nullptr) {
             line.error = "unknown option: " + std::string(argument);
-        } else if (option->valueName.empty() && joined) {
+        } else if (wanted == 0 && joined) {
             line.error = std::string(name) + " takes no value";
-        } else if (!option->valueName.empty() && !joined && i + 1 >= argc) {
-            line.error =
-                std::string(name) + " needs a value (" + std::string(option->valueName) + ")";
+        } else if (following > 0 && i + following >= argc) {
+            line.error = std::string(name) + " needs " + (wanted > 1 ? "values" : "a value") +
+                         " (" + std::string(option->valueName) + ")";
         } else {
-            if (!option->valueName.empty() && !joined) value = argv[++i];
-            line.error = option->apply(line, value);
+            std::string values(value);
+            for (int k = 0; k < following; ++k) {
+                if (k > 0 || joined) values += '\0';
+                values += argv[++i];
+            }
+            line.error = option->apply(line, values);
         }
     }
     return line;

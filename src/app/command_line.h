@@ -14,6 +14,8 @@ struct CommandLine {
     bool demo = false;  // serve built-in sample answers from a loopback server inside the program
     std::string print;  // --print SOURCE: write the list to standard output, no window
     bool json = false;  // --format json instead of tab-separated lines
+    std::string exportSource;  // --export SOURCE FILE: write the list as a spreadsheet, no window
+    std::string exportFile;
     bool help = false;
     std::string error;  // set when the arguments could not be read; the program then stops
 };
@@ -22,9 +24,11 @@ struct CommandLine {
 // to the table in command_line.cpp.
 struct CommandLineOption {
     std::string_view name;       // "--service-base"
-    std::string_view valueName;  // "URL"; empty for a switch without value
+    std::string_view valueName;  // "URL"; empty for a switch without value; one word per value
     std::string_view help;
-    // Stores the value (empty for a switch); returns an error text, empty when it is accepted.
+    // Stores the value (empty for a switch; several values separated by a zero
+    // byte, which no argument can hold); returns an error text, empty when it
+    // is accepted.
     std::string (*apply)(CommandLine& line, std::string_view value);
 };
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "model/list_model.h"
 #include "app/source_buttons.h"
+#include "model/list_model.h"
 #include "net/code_page.h"
 #include "settings/encrypted_store.h"
 #include "settings/settings_file.h"
@@ -111,44 +111,52 @@ std::optional<SourceId> SourceFromName(std::string_view name) {
     return std::nullopt;
 }
 
-PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
-                      const std::filesystem::path& settingsPath) {
+ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
+                           const std::filesystem::path& settingsPath) {
     AppState state;
-    ListModel list;
+    ScriptFetch fetched;
     SourceButtons buttons;
-    SetUpTrendingColumns(list);
+    SetUpTrendingColumns(fetched.list);
     ApplyKeywordSettings(state, settingsPath);
-    RefreshCycle cycle(state, list, buttons);
+    RefreshCycle cycle(state, fetched.list, buttons);
 
     FetchStatus status = FetchStatus::kRequestFailed;
-    std::vector<std::string> tags;
     cycle.SetFetchRoutine(source, [&] {
         FetchResult result = fetch();
         status = result.status;
         for (const ListEntry& entry : result.entries)
-            tags.push_back(entry.tag);
+            fetched.tags.push_back(entry.tag);
         return result;
     });
     cycle.FetchSource(source);
 
+    if (status == FetchStatus::kRequestFailed) {
+        fetched.status = 2;
+        fetched.reason = "the request failed: no answer from the service";
+    } else if (fetched.list.ItemCount() == 0) {
+        fetched.status = 1;
+        fetched.reason = status == FetchStatus::kParsed
+                             ? "the answer held too few entries to fill the list"
+                             : "the answer could not be read";
+    } else {
+        fetched.status = 0;
+    }
+    return fetched;
+}
+
+PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
+                      const std::filesystem::path& settingsPath) {
+    const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath);
     std::vector<std::vector<std::string>> rows;
-    for (int row = 0; row < list.ItemCount() && row < static_cast<int>(tags.size()); ++row) {
-        rows.push_back(RowValues(list.Row(row), tags[row]));
+    for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
+         ++row) {
+        rows.push_back(RowValues(fetched.list.Row(row), fetched.tags[row]));
     }
 
     PrintedList printed;
     printed.output = json ? FormatJson(rows) : FormatTsv(rows);
-    if (status == FetchStatus::kRequestFailed) {
-        printed.status = 2;
-        printed.reason = "the request failed: no answer from the service";
-    } else if (rows.empty()) {
-        printed.status = 1;
-        printed.reason = status == FetchStatus::kParsed
-                             ? "the answer held too few entries to fill the list"
-                             : "the answer could not be read";
-    } else {
-        printed.status = 0;
-    }
+    printed.status = fetched.status;
+    printed.reason = fetched.reason;
     return printed;
 }
 

@@ -4,14 +4,29 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/refresh_cycle.h"
+#include "model/list_model.h"
 
 namespace vantrel {
 
 // "weibo", "baidu", "toutiao", "douyin" or "1".."4"; nothing for anything else.
 std::optional<SourceId> SourceFromName(std::string_view name);
+
+// A source fetched once for a script, without a window.
+struct ScriptFetch {
+    int status = 2;                 // 0 filled, 1 answered but filled nothing, 2 the request failed
+    std::string reason;             // one line for standard error when status is not 0
+    ListModel list;                 // the trending columns, filled as the window fills them
+    std::vector<std::string> tags;  // each row's tag word, which the list shows as a picture
+};
+
+// Runs a source's fetch into the same list model the window shows, with the
+// keyword highlight the settings file asks for.
+ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
+                           const std::filesystem::path& settingsPath = SettingsPath());
 
 struct PrintedList {
     int status = 2;      // 0 filled, 1 answered but filled nothing, 2 the request failed
@@ -19,10 +34,8 @@ struct PrintedList {
     std::string reason;  // one line for standard error when status is not 0
 };
 
-// Runs a source's fetch into the same list model the window shows, with the
-// keyword highlight the settings file asks for, and writes the rows for
-// scripts: tab-separated columns rank, title, tag, desc, rank_marker,
-// tag_marker, title_color, or the same rows as JSON objects.
+// Fetches as FetchForScript and writes the rows for scripts: tab-separated columns rank, title,
+// tag, desc, rank_marker, tag_marker, title_color, or the same rows as JSON objects.
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
                       const std::filesystem::path& settingsPath = SettingsPath());
 

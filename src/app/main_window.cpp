@@ -59,7 +59,9 @@ std::vector<QImage> GroupPictures(ImageGroup group) {
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path settingsPath)
-    : settingsPath_(std::move(settingsPath)), refresh_(state_, list_, buttons_) {
+    : settingsPath_(std::move(settingsPath)),
+      refresh_(state_, list_, buttons_),
+      autoSave_(state_, list_, refresh_) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Vantrel"));
     resize(kDesignWidth, kDesignHeight);
@@ -69,6 +71,7 @@ MainWindow::MainWindow(std::filesystem::path settingsPath)
     ConnectControls();
     RelayoutMainWindow(width(), height());
     onEdgeTick = [this] { EdgeHideTick(*this); };
+    onAutoSaveTick = [this] { autoSave_.AutoSaveTick(); };
 }
 
 MainWindow::~MainWindow() {
@@ -270,7 +273,7 @@ void MainWindow::ApplyStartupSettings() {
     if (plan.topMost) SetTopMost(*plan.topMost);
     if (!plan.runTimerSteps) return;
     SetTimerInterval(edgeTimer_, plan.edgeIntervalMs);
-    SetTimerInterval(autoSaveTimer_, plan.autoSaveIntervalMs);
+    RestartAutoSaveTimer();
     SetTaskbarButton(this, plan.taskbarButton);
 }
 
@@ -288,6 +291,13 @@ void MainWindow::SetTimerInterval(QTimer& timer, int ms) {
         return;
     }
     timer.start(ms);
+}
+
+void MainWindow::RestartAutoSaveTimer() {
+    const int minutesMs = AutoSaveIntervalMs(state_);
+    SetTimerInterval(autoSaveTimer_, minutesMs > 0 && autoSavePeriodForTestsMs_ > 0
+                                         ? autoSavePeriodForTestsMs_
+                                         : minutesMs);
 }
 
 void MainWindow::RefreshAgeLabel() {

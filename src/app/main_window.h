@@ -9,9 +9,10 @@
 #include <functional>
 
 #include "app/app_state.h"
-#include "model/list_model.h"
+#include "app/auto_save.h"
 #include "app/refresh_cycle.h"
 #include "app/source_buttons.h"
+#include "model/list_model.h"
 #include "toolkit/skin_window.h"
 
 class QSystemTrayIcon;
@@ -51,11 +52,18 @@ class MainWindow : public SkinWindow {
     void ShowTip(const QString& text);
     // An interval of 0 stops the timer.
     static void SetTimerInterval(QTimer& timer, int ms);
+    // Starts "时钟_自动保存" afresh from AppState (a full period until the
+    // first file), or stops it when auto-save is off or the period is 0.
+    void RestartAutoSaveTimer();
+    // A period in milliseconds used instead of the minutes while auto-save is
+    // on, so that a test need not wait minutes; 0 goes back to the minutes.
+    void SetAutoSavePeriodForTests(int ms) { autoSavePeriodForTestsMs_ = ms; }
 
     AppState& State() { return state_; }
     ListModel& List() { return list_; }
     SourceButtons& Buttons() { return buttons_; }
     RefreshCycle& Refresh() { return refresh_; }
+    AutoSave& AutoSaveTask() { return autoSave_; }
     ListView& ListControl() { return *listView_; }
     LinkLabel& ViewAllLink() { return *viewAll_; }
     QSystemTrayIcon* Tray() const { return tray_; }
@@ -95,6 +103,8 @@ class MainWindow : public SkinWindow {
     ListModel spareList_;
     SourceButtons buttons_;
     RefreshCycle refresh_;
+    AutoSave autoSave_;
+    int autoSavePeriodForTestsMs_ = 0;
     std::array<QFont, 3> fonts_;
 
     FrameHost* frame_ = nullptr;

@@ -45,12 +45,27 @@ TEST(CommandLine, MistakesAreErrorsNotGuesses) {
     EXPECT_EQ(Parse({"--service-base", "--help"}).help, false);
 }
 
+TEST(CommandLine, ExportTakesASourceAndAFile) {
+    const CommandLine line = Parse({"--export", "baidu", "a b.xls", "--demo"});
+    EXPECT_EQ(line.error, "");
+    EXPECT_EQ(line.exportSource, "baidu");
+    EXPECT_EQ(line.exportFile, "a b.xls");
+    EXPECT_TRUE(line.demo);
+    const CommandLine joined = Parse({"--export=4", "--help"});
+    EXPECT_EQ(joined.exportFile, "--help");  // a value, never an option
+    EXPECT_FALSE(joined.help);
+    EXPECT_NE(Parse({"--export", "baidu"}).error, "");
+    EXPECT_NE(Parse({"--export", "qq", "f.xls"}).error, "");
+    EXPECT_NE(Parse({"--export", "1", ""}).error, "");
+}
+
 TEST(CommandLine, UsageListsEveryOption) {
     const std::string usage = CommandLineUsage("vantrel");
     for (const CommandLineOption& option : CommandLineOptions()) {
         EXPECT_NE(usage.find(option.name), std::string::npos) << option.name;
     }
     EXPECT_NE(usage.find("--service-base URL"), std::string::npos);
+    EXPECT_NE(usage.find("--export SOURCE FILE"), std::string::npos);
 }
 
 }  // namespace
