@@ -15,6 +15,7 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Quoted;
 using testing::ReadWithXlrd;
 using testing::TempFolder;
 
@@ -88,8 +89,6 @@ class AutoSaveTest : public ::testing::Test {
             titles.push_back(sheet.At(r, 1).value);
         return titles;
     }
-
-    static std::string Quoted(const std::string& utf8) { return "\"" + utf8 + "\""; }
 
     TempFolder folder;
     AppState state;

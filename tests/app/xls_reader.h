@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace vantrel::testing {
@@ -22,6 +23,11 @@ inline std::string CommandOutput(const std::string& command, int* status = nullp
     const int rc = ::pclose(pipe);
     if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return text;
+}
+
+// A UTF-8 text as the cell values below show it.
+inline std::string Quoted(std::string_view utf8) {
+    return "\"" + std::string(utf8) + "\"";
 }
 
 // A cell as xlrd reads it: its type (1 text, 6 formatted but empty), the

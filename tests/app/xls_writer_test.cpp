@@ -14,16 +14,9 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Quoted;
 using testing::ReadWithXlrd;
 using testing::TempFolder;
-
-std::string L(std::string_view utf8) {
-    return Utf8ToLocal(utf8);
-}
-
-std::string Quoted(std::string_view utf8) {
-    return "\"" + std::string(utf8) + "\"";
-}
 
 void WriteXls(const fs::path& path, const SheetRows& rows) {
     const std::optional<std::string> file = BuildXlsFile(rows);
@@ -44,7 +37,7 @@ SheetRows LocalRows(const std::vector<std::vector<std::string>>& utf8) {
     for (const auto& row : utf8) {
         rows.emplace_back();
         for (const std::string& cell : row)
-            rows.back().push_back(L(cell));
+            rows.back().push_back(Utf8ToLocal(cell));
     }
     return rows;
 }
