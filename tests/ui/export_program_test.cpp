@@ -97,11 +97,13 @@ TEST(ExportCommand, WritesTheListAndTellsFilledEmptyAndNoAnswerApart) {
     EXPECT_FALSE(fs::exists(none));
 }
 
+// The finished files; a file being written has a hidden temporary name.
 std::vector<fs::path> FilesIn(const fs::path& folder) {
     std::vector<fs::path> files;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        files.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (entry.path().filename().string()[0] != '.') files.push_back(entry.path());
+    }
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -126,7 +128,7 @@ TEST(TimedExport, TheRunningProgramWritesTheShownListEveryPeriod) {
         ::_exit(127);
     }
     std::vector<fs::path> files;
-    for (int i = 0; i < 300 && files.size() < 2; ++i) {
+    for (int i = 0; i < 600 && files.size() < 2; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         files = FilesIn(out);
     }
