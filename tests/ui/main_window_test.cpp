@@ -209,6 +209,17 @@ TEST_F(MainWindowTest, StoredSettingsSetTimersSourceAndOpacity) {
     EXPECT_TRUE(Timer(window, "时钟_自动更新")->isActive());
     EXPECT_EQ(Timer(window, "时钟_靠边")->interval(), 10);
     EXPECT_EQ(Timer(window, "时钟_自动保存")->interval(), 120000);
+    EXPECT_TRUE(Timer(window, "时钟_自动保存")->isActive());
+    // What the settings window calls after a change: 0 minutes or off stops it.
+    window.State().autoSaveMinutes = 0;
+    window.RestartAutoSaveTimer();
+    EXPECT_FALSE(Timer(window, "时钟_自动保存")->isActive());
+    window.State().autoSaveMinutes = 3;
+    window.RestartAutoSaveTimer();
+    EXPECT_EQ(Timer(window, "时钟_自动保存")->interval(), 180000);
+    window.State().autoSaveOn = false;
+    window.RestartAutoSaveTimer();
+    EXPECT_FALSE(Timer(window, "时钟_自动保存")->isActive());
     EXPECT_EQ(Find<CaptionButton>(window, "超级按钮EX_抖音")->Opacity(), 128);
     EXPECT_EQ(Find<ListView>(window, "超级列表框EX_热点列表1")->Opacity(), 128);
     EXPECT_NEAR(window.windowOpacity(), 128 / 255.0, 0.01);
