@@ -100,6 +100,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    vantrel::SetServiceTimeoutSeconds(options.timeoutSeconds);
+
     if (!options.print.empty()) return PrintAndExit(options);
     if (!options.exportSource.empty()) return ExportAndExit(options);
 
@@ -117,7 +119,13 @@ int main(int argc, char* argv[]) {
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
     }
     vantrel::InstallListActions(*window);
-    QObject::connect(window.get(), &vantrel::MainWindow::Closed, &app, &QCoreApplication::quit);
+    // Start-up's first fetch lets events run before there is a loop for quit()
+    // to end, so a close (or a signal) then is remembered here and honoured.
+    bool closed = false;
+    QObject::connect(window.get(), &vantrel::MainWindow::Closed, &app, [&closed] {
+        closed = true;
+        QCoreApplication::quit();
+    });
 
     std::unique_ptr<QSocketNotifier> terminate;
     if (InstallTerminateHandlers()) {
@@ -131,8 +139,11 @@ int main(int argc, char* argv[]) {
     }
 
     window->StartUp();
-    window->show();
-    const int status = app.exec();
+    int status = 0;
+    if (!closed) {
+        window->show();
+        status = app.exec();
+    }
     // The window goes before the application: its destruction writes the settings.
     window.reset();
     vantrel::SetPendingMessagesHook({});

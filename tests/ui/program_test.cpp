@@ -252,5 +252,36 @@ TEST_F(Program, InterruptClosesInTheSameOrderlyWay) {
     EXPECT_TRUE(fs::exists(config_ / "vantrel" / "kweld.ini"));
 }
 
+TEST_F(Program, TerminateDuringTheFirstFetchEndsTheProgramBeforeItsWindowShows) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+    // Start-up's Weibo answer trickles in over about two seconds.
+    test::Reply slow = test::HttpReply("HTTP/1.1 200 OK", std::string(40, ' ') + "{}");
+    slow.dripChunk = 8;
+    slow.dripDelay = std::chrono::milliseconds(120);
+    test::LoopbackServer server([&](const std::string&) { return slow; });
+    Start({"--service-base", server.base()});
+    for (int i = 0; i < 150 && server.requests().empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_FALSE(server.requests().empty()) << "start-up asked for nothing";
+    ::kill(pid_, SIGTERM);
+
+    int status = -1;
+    bool shown = false;
+    for (int i = 0; i < 200; ++i) {
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            break;
+        }
+        shown = shown || !Output(WindowSearch()).empty();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(pid_, -1) << "still running 20 s after the signal";
+    EXPECT_FALSE(shown) << "the window showed after the signal";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const SettingsFileRead read = LoadSettingsFile(config_ / "vantrel" / "kweld.ini");
+    EXPECT_EQ(read.state, SettingsFileState::kLoaded);
+    EXPECT_EQ(read.fields.currentSource, 1);
+}
+
 }  // namespace
 }  // namespace vantrel
