@@ -20,9 +20,10 @@ constexpr int kTitleColumn = 1;
 constexpr int kDescriptionColumn = 3;
 constexpr int kEdgeTickMs = 10;
 
+// Links are local text; the opener reads its bytes as UTF-8.
 void OpenLink(const std::string& link) {
     if (link.empty()) return;
-    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(link)));
+    QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(OpenerLink(link))));
 }
 
 std::string CellText(MainWindow& window, int row, int column) {

@@ -1,5 +1,7 @@
 #include "sources/search_links.h"
 
+#include <cstdio>
+
 #include "net/code_page.h"
 #include "net/inet_request.h"
 #include "net/local_text.h"
@@ -55,6 +57,21 @@ std::string ToutiaoSearchLink(const std::string& title) {
     std::vector<std::string> items = CutAllBetween(text, "url=http", "&amp");
     if (items.size() < 2) return {};
     return "http" + items[0];
+}
+
+std::string OpenerLink(const std::string& localLink) {
+    std::string out;
+    for (const char c : ToUtf8(localLink)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            out += c;
+            continue;
+        }
+        char escape[4];
+        std::snprintf(escape, sizeof escape, "%%%02X", byte);
+        out += escape;
+    }
+    return out;
 }
 
 }  // namespace vantrel

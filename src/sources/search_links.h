@@ -17,4 +17,8 @@ std::string FullBoardLink(int source);
 // holds at least two such items, or when the request fails.
 std::string ToutiaoSearchLink(const std::string& title);
 
+// A link in local text as the desktop opener wants it: UTF-8, with every byte
+// that is not printable ASCII percent-encoded. ASCII links stay as they are.
+std::string OpenerLink(const std::string& localLink);
+
 }  // namespace vantrel

@@ -70,7 +70,9 @@ void ListView::OnModelChange(const ListChange& change) {
     using Kind = ListChange::Kind;
     if (change.kind == Kind::kRowsRemoved || change.kind == Kind::kRowsInserted) {
         topRow_ = std::clamp(topRow_, 0, MaxTopRow());
-        if (hoverRow_ >= (model_ ? model_->ItemCount() : 0)) hoverRow_ = -1;
+        // A row taken away under the pointer is left like any other: the cursor
+        // and whoever listens for the leave must not keep its hover state.
+        if (hoverRow_ >= (model_ ? model_->ItemCount() : 0)) SetHoverRow(-1);
     }
     if (change.kind == Kind::kCellChanged) {
         update(RowRect(change.first));

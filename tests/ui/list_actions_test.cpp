@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <QDesktopServices>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 
@@ -102,17 +103,56 @@ TEST_F(ListActionsTest, BaiduDescriptionStopsTheEdgeTimerWhileShown) {
     EXPECT_FALSE(edge->isActive());
 }
 
-TEST_F(ListActionsTest, DouyinRowsKeepTheirLinksAndToutiaoWithoutAnswerOpensNothing) {
+TEST_F(ListActionsTest, RowsClearedUnderThePointerLeaveTheirHoverState) {
+    Show(SourceId::kBaidu, {{Utf8ToLocal("标题"), "3", Utf8ToLocal("一段描述文字"), ""}});
+    window_->State().dockToEdge = true;
+    auto* edge = window_->findChild<QTimer*>(QStringLiteral("时钟_靠边"));
+    ListView& view = window_->ListControl();
+    const QPoint onRow = view.RowRect(0).center();
+    ASSERT_FALSE(view.RowRect(0).isEmpty());
+    QMouseEvent move(QEvent::MouseMove, onRow, view.mapToGlobal(onRow), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    ASSERT_EQ(view.cursor().shape(), Qt::PointingHandCursor);
+    ASSERT_FALSE(edge->isActive());
+    ASSERT_FALSE(ShownTipText().isEmpty());
+
+    // The next refresh answers nothing: the row goes while the pointer rests on it.
+    window_->Refresh().SetFetchRoutine(SourceId::kBaidu, [] { return FetchResult{}; });
+    window_->Refresh().RefreshCurrentSource();
+    ASSERT_EQ(window_->List().ItemCount(), 0);
+    EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(edge->isActive());
+    EXPECT_TRUE(ShownTipText().isEmpty());
+}
+
+TEST_F(ListActionsTest, DouyinRowsKeepTheirLinks) {
     Show(SourceId::kDouyin, {{"a", "", "", "http://v/2|http://v/1"}, {"b", "", "", ""}}, 1);
     emit window_->ListControl().RowActivated(0);
     EXPECT_EQ(window_->State().clickedLinksText, "http://v/2|http://v/1");
     EXPECT_EQ(window_->State().clickedLinks,
               (std::vector<std::string>{"http://v/2", "http://v/1"}));
     EXPECT_TRUE(catcher_.urls.isEmpty());
+}
 
-    Show(SourceId::kToutiao, {{Utf8ToLocal("头条"), "", "", ""}}, 1);
-    emit window_->ListControl().RowActivated(0);  // the search host is a closed port
-    EXPECT_TRUE(catcher_.urls.isEmpty());
+TEST_F(ListActionsTest, ToutiaoRowsOpenTheSearchedLinkAsUtf8) {
+    test::LoopbackServer server([](const std::string&) {
+        return test::HttpReply("HTTP/1.1 200 OK",
+                               "<a href=\"/x?url=https%3A%2F%2Fso.toutiao.test%2Fs%3Fq%3D"
+                               "%E5%86%AC%E8%87%B3 习俗&amp;a=1\"> url=http://b.test/&amp;");
+    });
+    ASSERT_TRUE(SetServiceBase(server.base()));
+    Show(SourceId::kToutiao, {{Utf8ToLocal("冬至"), "", "", ""}}, 1);
+    emit window_->ListControl().RowActivated(0);
+    ASSERT_EQ(catcher_.urls.size(), 1);
+    EXPECT_EQ(catcher_.urls[0].toStdString(),
+              "https://so.toutiao.test/s?q=%E5%86%AC%E8%87%B3%20%E4%B9%A0%E4%BF%97");
+    EXPECT_NE(server.lastRequest().find("keyword=%E5%86%AC%E8%87%B3&"), std::string::npos);
+
+    // Without an answer there is nothing to open.
+    ASSERT_TRUE(SetServiceBase("http://127.0.0.1:" + std::to_string(test::ClosedPort())));
+    emit window_->ListControl().RowActivated(0);
+    EXPECT_EQ(catcher_.urls.size(), 1);
 }
 
 }  // namespace
