@@ -62,10 +62,11 @@ fs::path ConfigHome() {
     // Relative values are to be ignored, so the file never lands in the working folder.
     if (xdg && fs::path(xdg).is_absolute()) return xdg;
     const char* home = std::getenv("HOME");
-    if (home && *home) return fs::path(home) / ".config";
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+    if (home && fs::path(home).is_absolute()) return fs::path(home) / ".config";
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir == '/')
         return fs::path(pw->pw_dir) / ".config";
-    return fs::path(".config");
+    // An account without a home folder still gets one fixed place per user.
+    return fs::path("/tmp") / ("vantrel-" + std::to_string(::getuid())) / ".config";
 }
 
 }  // namespace

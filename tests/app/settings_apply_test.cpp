@@ -161,5 +161,52 @@ TEST_F(SettingsApplyTest, SaveThenLoadRoundTripsAndBarsCannotShiftFields) {
     EXPECT_FALSE(loaded.alwaysOnTop);
 }
 
+// What a save followed by a start-up load gives back, as the file's fields.
+SettingsFields Reloaded(const AppState& saved) {
+    EXPECT_TRUE(SaveSettings(saved));
+    AppState loaded;
+    loaded.currentSource = LoadSettings(loaded).selectSource;
+    return ToSettingsFields(loaded);
+}
+
+TEST_F(SettingsApplyTest, EveryFieldSurvivesSaveAndLoadAwayFromItsDefault) {
+    AppState all;
+    all.currentSource = SourceId::kToutiao;
+    all.autoRefreshOn = true;
+    all.autoRefreshSeconds = 75;
+    all.keywordMonitorOn = true;
+    all.keywordText = L("甲，乙");
+    all.opacity = 90;
+    all.videoSoundOn = true;
+    all.dockToEdge = true;
+    all.autoSaveOn = true;
+    all.saveDirectory = L("/tmp/导出");
+    all.autoSaveMinutes = 7;
+    all.alwaysOnTop = true;
+    all.taskbarMode = true;
+    all.launchAtStartup = true;
+    EXPECT_EQ(Reloaded(all), ToSettingsFields(all));
+
+    // Each switch alone, so that two switches cannot trade fields unseen.
+    for (bool AppState::*member :
+         {&AppState::autoRefreshOn, &AppState::keywordMonitorOn, &AppState::videoSoundOn,
+          &AppState::dockToEdge, &AppState::autoSaveOn, &AppState::alwaysOnTop,
+          &AppState::taskbarMode, &AppState::launchAtStartup}) {
+        AppState one;
+        one.currentSource = SourceId::kBaidu;
+        one.*member = true;
+        EXPECT_EQ(Reloaded(one), ToSettingsFields(one));
+    }
+
+    // A text ending in a lone lead byte loses that byte, not the separator after it.
+    AppState cut = all;
+    cut.keywordText = L("甲") + "\x81";
+    cut.saveDirectory = "/tmp/d\x81";
+    SettingsFields expected = ToSettingsFields(all);
+    expected.keywordText = L("甲");
+    expected.saveDirectory = "/tmp/d";
+    EXPECT_EQ(Reloaded(cut), expected);
+}
+
 }  // namespace
 }  // namespace vantrel

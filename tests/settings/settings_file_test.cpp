@@ -108,10 +108,10 @@ TEST(SettingsText, MultibyteCharactersStayWhole) {
 TEST(SettingsText, ReadingRules) {
     // Only exactly 真 is true; numbers read like a plain text-to-integer conversion.
     std::optional<SettingsFields> f =
-        ParseSettingsText(Join({"5", kTrue + " ", "45abc", "1", "kw", "x", "true", kTrue, kFalse,
+        ParseSettingsText(Join({"+3", kTrue + " ", "45abc", "1", "kw", "x", "true", kTrue, kFalse,
                                 "", " -7", kTrue, kFalse, kTrue, "extra", "fields"}));
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->currentSource, 5);
+    EXPECT_EQ(f->currentSource, 3);
     EXPECT_FALSE(f->autoRefreshOn);
     EXPECT_EQ(f->autoRefreshSeconds, 45);
     EXPECT_FALSE(f->keywordMonitorOn);
@@ -167,6 +167,15 @@ TEST_F(SettingsPathTest, FollowsTheUsersConfigFolder) {
     for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/cfg"}) {
         Set("XDG_CONFIG_HOME", ignored);
         EXPECT_EQ(SettingsPath(), fs::path("/home/someone/.config/vantrel/kweld.ini"));
+    }
+}
+
+TEST_F(SettingsPathTest, WithoutHomeTheAccountsFolderStillGivesAnAbsolutePath) {
+    Set("XDG_CONFIG_HOME", nullptr);
+    for (const char* home : {"", "relative/home"}) {
+        Set("HOME", home);
+        EXPECT_TRUE(SettingsPath().is_absolute()) << SettingsPath();
+        EXPECT_EQ(SettingsPath().filename(), "kweld.ini");
     }
 }
 
