@@ -13,13 +13,15 @@ namespace {
 
 constexpr int kMinimumFilledCount = 23;  // Weibo and Douyin pages with fewer are unusable
 
-// The body through HttpRequest; false when no answer came at all: the status
-// text then holds one of the routine's error texts, 700 to 713.
+// The body through HttpRequest; false when no whole answer came: the status
+// text then holds one of the routine's error texts, 700 to 713 (713: the body
+// broke off or hit the size cap, which counts as no answer too).
 bool HttpGet(const std::string& url, std::string& body) {
     std::string statusText;
     HttpRequestArgs args;
     args.url = url;
     args.statusText = &statusText;
+    if (ServiceTimeoutSeconds() > 0) args.timeoutSeconds = ServiceTimeoutSeconds();
     body = HttpRequest(args);
     const std::string code = statusText.substr(0, 3);
     return !(code.size() == 3 && code >= "700" && code <= "713");

@@ -5,6 +5,8 @@
 
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "net/code_page.h"
 #include "settings/settings_file.h"
 #include "sources/demo_server.h"
@@ -95,6 +97,33 @@ TEST_F(ListPrinterTest, ExitStatusTellsNoAnswerFromAnAnswerWithNothingToFill) {
     const PrintedList empty = PrintList(SourceId::kWeibo, FetchWeibo, true, Settings());
     EXPECT_EQ(empty.status, 1);
     EXPECT_EQ(empty.output, "[]\n");
+}
+
+TEST_F(ListPrinterTest, TitlesCannotBreakTheJsonOrTheColumns) {
+    // Backslashes, quotes and control characters inside a title, as a service may send them.
+    const std::string title =
+        Utf8ToLocal(std::string_view("C:\\热\\\"搜\"\r\n\t\x01"
+                                     "end"));
+    const FetchRoutine fetch = [&title] {
+        return FetchResult{FetchStatus::kParsed, 1, {{title, "", "", ""}, {"b\\", "", "", ""}}};
+    };
+    const PrintedList json = PrintList(SourceId::kToutiao, fetch, true, Settings());
+    ASSERT_EQ(json.status, 0) << json.reason;
+    const nlohmann::json rows = nlohmann::json::parse(json.output);  // throws on invalid JSON
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]["title"],
+              "C:\\热\\\"搜\"\r\n\t\x01"
+              "end");
+    EXPECT_EQ(rows[1]["title"], "b\\");
+
+    const auto lines = Lines(PrintList(SourceId::kToutiao, fetch, false, Settings()).output);
+    ASSERT_EQ(lines.size(), 3u);
+    const auto first = Fields(lines[1]);
+    ASSERT_EQ(first.size(), 7u);
+    EXPECT_EQ(first[1],
+              "C:\\热\\\"搜\"   \x01"
+              "end");
+    EXPECT_EQ(Fields(lines[2])[1], "b\\");
 }
 
 TEST(SourceFromName, TakesNamesAndNumbersOnly) {

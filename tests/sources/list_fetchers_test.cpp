@@ -149,6 +149,32 @@ TEST_F(ListFetchersTest, BadAnswersLeaveTheListEmpty) {
     EXPECT_TRUE(FetchBaidu().entries.empty());
 }
 
+// Weibo and Douyin wait in the routine that reports a broken-off body as a
+// failed read (713), which counts as no answer; the routine of Baidu and
+// Toutiao hands back what arrived, which counts as an answer. An empty 200
+// is an answer everywhere; only Toutiao, which cuts rather than parses,
+// calls it read.
+TEST_F(ListFetchersTest, CutAndEmptyBodiesGiveTheDocumentedStatus) {
+    Reply cut;
+    cut.bytes = "HTTP/1.1 200 OK\r\nContent-Length: 4000\r\n\r\n{\"word\":\"a\",\"word\":\"b";
+    cut.end = Reply::End::kReset;
+    Serve(cut);
+    EXPECT_EQ(FetchWeibo().status, FetchStatus::kRequestFailed);
+    EXPECT_EQ(FetchDouyin().status, FetchStatus::kRequestFailed);
+    EXPECT_EQ(FetchBaidu().status, FetchStatus::kUnparsed);
+    const FetchResult toutiao = FetchToutiao();
+    EXPECT_EQ(toutiao.status, FetchStatus::kParsed);
+    ASSERT_EQ(toutiao.entries.size(), 1u);  // what arrived, cut like a whole answer
+    EXPECT_EQ(toutiao.entries[0].title, "a");
+
+    ServeBody("");
+    EXPECT_EQ(FetchWeibo().status, FetchStatus::kUnparsed);
+    EXPECT_EQ(FetchDouyin().status, FetchStatus::kUnparsed);
+    EXPECT_EQ(FetchBaidu().status, FetchStatus::kUnparsed);
+    EXPECT_EQ(FetchToutiao().status, FetchStatus::kParsed);
+    EXPECT_TRUE(FetchToutiao().entries.empty());
+}
+
 TEST_F(ListFetchersTest, NoAnswerAtAllIsARequestFailureForEverySource) {
     ASSERT_TRUE(SetServiceBase("http://127.0.0.1:" + std::to_string(test::ClosedPort())));
     EXPECT_EQ(FetchWeibo().status, FetchStatus::kRequestFailed);

@@ -29,6 +29,8 @@ TEST_F(ServiceHostsTest, BaseReplacesSchemeHostAndPortOfEveryService) {
         EXPECT_EQ(ServiceUrl(host, "https", "/a/b?c=1&d=%20"),
                   "http://127.0.0.1:40123/a/b?c=1&d=%20");
     }
+    ASSERT_TRUE(SetServiceBase("http://127.0.0.1:65535"));
+    EXPECT_EQ(ServiceUrl(ServiceHost::kBaiduBoard, "https", "/b"), "http://127.0.0.1:65535/b");
     ASSERT_TRUE(SetServiceBase("http://[::1]:8080"));
     EXPECT_EQ(ServiceUrl(ServiceHost::kDouyinWeb, "https", "/x"), "http://[::1]:8080/x");
     ASSERT_TRUE(SetServiceBase(""));
