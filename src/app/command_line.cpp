@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <charconv>
 
 namespace vantrel {
 namespace {
@@ -51,6 +52,17 @@ std::string ApplyFormat(CommandLine& line, std::string_view value) {
     return {};
 }
 
+std::string ApplyTimeout(CommandLine& line, std::string_view value) {
+    int seconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+    if (error != std::errc() || end != value.data() + value.size() || seconds < 1 ||
+        seconds > 3600) {
+        return "--timeout wants a number of seconds from 1 to 3600";
+    }
+    line.timeoutSeconds = seconds;
+    return {};
+}
+
 std::string ApplyHelp(CommandLine& line, std::string_view) {
     line.help = true;
     return {};
@@ -92,6 +104,9 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
          "to fill (the file holds the header row), 2 no answer (no file), 3 the file could not "
          "be written",
          &ApplyExport},
+        {"--timeout", "SECONDS",
+         "give up on a service request after SECONDS of connecting or of silence (default 30)",
+         &ApplyTimeout},
         {"--help", "", "show this text and exit", &ApplyHelp},
     };
     return options;

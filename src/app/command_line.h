@@ -16,6 +16,7 @@ struct CommandLine {
     bool json = false;  // --format json instead of tab-separated lines
     std::string exportSource;  // --export SOURCE FILE: write the list as a spreadsheet, no window
     std::string exportFile;
+    int timeoutSeconds = 0;  // --timeout: of every service request; 0 keeps the default
     bool help = false;
     std::string error;  // set when the arguments could not be read; the program then stops
 };

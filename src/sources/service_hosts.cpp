@@ -1,13 +1,18 @@
 #include "sources/service_hosts.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <mutex>
+
+#include "net/curl_transport.h"
 
 namespace vantrel {
 namespace {
 
 std::mutex baseMutex;
 std::string currentBase;
+std::atomic<int> currentTimeoutSeconds{0};
 
 bool IsHostChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
@@ -105,6 +110,16 @@ bool SetServiceBase(std::string_view base) {
 std::string ServiceBase() {
     std::lock_guard lock(baseMutex);
     return currentBase;
+}
+
+void SetServiceTimeoutSeconds(int seconds) {
+    currentTimeoutSeconds = std::max(0, seconds);
+    // The blocking routines have one time-out for all their callers.
+    SetBlockingTimeoutSeconds(seconds > 0 ? seconds : 30);
+}
+
+int ServiceTimeoutSeconds() {
+    return currentTimeoutSeconds;
 }
 
 }  // namespace vantrel

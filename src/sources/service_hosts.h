@@ -37,4 +37,9 @@ bool SetServiceBase(std::string_view base);
 // The base in force, or empty for the real hosts.
 std::string ServiceBase();
 
+// Time-out, in seconds, of every service request (connecting, and any stretch
+// with no bytes moving); 0 or less keeps the request routines' own default.
+void SetServiceTimeoutSeconds(int seconds);
+int ServiceTimeoutSeconds();
+
 }  // namespace vantrel

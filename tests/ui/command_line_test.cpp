@@ -35,6 +35,35 @@ TEST(CommandLine, DemoIsASwitchBesideTheOthers) {
     EXPECT_NE(Parse({"--demo=1"}).error, "");
 }
 
+TEST(CommandLine, PrintTakesASourceAndAFormat) {
+    const CommandLine json = Parse({"--print", "baidu", "--format", "json"});
+    EXPECT_EQ(json.error, "");
+    EXPECT_EQ(json.print, "baidu");
+    EXPECT_TRUE(json.json);
+    const CommandLine tsv = Parse({"--format=json", "--print=4", "--format=tsv"});
+    EXPECT_EQ(tsv.error, "");
+    EXPECT_EQ(tsv.print, "4");
+    EXPECT_FALSE(tsv.json);
+    EXPECT_FALSE(Parse({"--print", "douyin"}).json);
+    for (std::vector<const char*> bad : {std::vector<const char*>{"--print", "5"},
+                                         {"--print", "Weibo"},
+                                         {"--print"},
+                                         {"--print", "weibo", "--format", "JSON"},
+                                         {"--format"},
+                                         {"--format=csv"}}) {
+        EXPECT_NE(Parse(bad).error, "") << bad[0];
+    }
+}
+
+TEST(CommandLine, TimeoutIsAWholeNumberOfSeconds) {
+    EXPECT_EQ(Parse({"--timeout", "2"}).timeoutSeconds, 2);
+    EXPECT_EQ(Parse({"--timeout=3600"}).timeoutSeconds, 3600);
+    EXPECT_EQ(Parse({}).timeoutSeconds, 0);
+    for (const char* bad : {"0", "-1", "3601", "2s", "", " 2", "1.5"}) {
+        EXPECT_NE(Parse({"--timeout", bad}).error, "") << bad;
+    }
+}
+
 TEST(CommandLine, MistakesAreErrorsNotGuesses) {
     EXPECT_NE(Parse({"--service-base"}).error, "");
     EXPECT_NE(Parse({"--service-base="}).error, "");
