@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
-# Usage: scripts/install-deps.sh [run|test|fuzz]   (default: test, which includes run)
+# Usage: scripts/install-deps.sh [run|test|fuzz|check]   (default: test, which includes run)
 set -euo pipefail
 
 BUILD=(cmake ninja-build g++ pkg-config make)
@@ -11,6 +11,8 @@ TEST=(libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl nlohmann-jso
       curl xvfb xauth x11-utils xdotool imagemagick trayer openbox xclip python3 python3-xlrd
       g++-mingw-w64-i686 wine wine32:i386 libreoffice-calc-nogui)
 FUZZ=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
+# The leak check and the GUI monkey (scripts/leak-check.sh, scripts/monkey.sh).
+CHECK=(valgrind xdotool xvfb xauth)
 
 mode=${1:-test}
 want=("${BUILD[@]}" "${LIBS[@]}")
@@ -18,7 +20,8 @@ case "$mode" in
   run) ;;
   test) want+=("${TEST[@]}") ;;
   fuzz) want+=("${TEST[@]}" "${FUZZ[@]}") ;;
-  *) echo "usage: $0 [run|test|fuzz]" >&2; exit 2 ;;
+  check) want+=("${TEST[@]}" "${CHECK[@]}") ;;
+  *) echo "usage: $0 [run|test|fuzz|check]" >&2; exit 2 ;;
 esac
 
 missing=()
