@@ -20,7 +20,7 @@ case "$mode" in
   run) ;;
   test) want+=("${TEST[@]}") ;;
   fuzz) want+=("${TEST[@]}" "${FUZZ[@]}") ;;
-  check) want+=("${TEST[@]}" "${CHECK[@]}") ;;
+  check) want+=("${CHECK[@]}") ;;
   *) echo "usage: $0 [run|test|fuzz|check]" >&2; exit 2 ;;
 esac
 
