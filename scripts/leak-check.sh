@@ -7,6 +7,7 @@
 # Usage: scripts/leak-check.sh [build-dir] [window-seconds]   (default build/debug, 40)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/private-display.sh
 build=${1:-build/debug}
 seconds=${2:-40}
 program=$build/vantrel
@@ -53,13 +54,7 @@ for source in weibo baidu toutiao douyin; do
   summarise "$logs/print-$source.log" "print $source" || status=1
 done
 
-fifo=$work/display
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display_no <"$fifo" || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display_no"
-unset QT_QPA_PLATFORM
+start_private_display || exit 1
 "${valgrind[@]}" --log-file="$logs/window.log" "$program" --demo >/dev/null 2>&1 &
 run_pid=$!
 window=""

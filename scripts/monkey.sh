@@ -7,6 +7,7 @@
 # of every run go to <build-dir>/monkey-logs; exits 1 when a run failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+. scripts/private-display.sh
 minutes=${1:-10}
 build=${2:-build/asan}
 seed=${3:-$((RANDOM * 32768 + RANDOM))}
@@ -35,14 +36,8 @@ export PATH=$work/bin:$PATH BROWSER=$work/bin/xdg-open
 export XDG_CONFIG_HOME=$work/config
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-unset QT_QPA_PLATFORM
 
-fifo=$work/display
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display_no <"$fifo" || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display_no"
+start_private_display || exit 1
 
 runs=0
 actions=0
