@@ -176,7 +176,11 @@ struct LoopbackServer::Impl {
             requests.push_back(request);
         }
         Reply reply = script(request);
-        bool sent = reply.silent || (SendPaced(fd, reply.bytes, reply) && SendFiller(fd, reply));
+        const std::string_view bytes = reply.bytes;
+        const std::size_t atOnce = std::min(reply.dripAfter, bytes.size());
+        bool sent = reply.silent || (SendAll(fd, bytes.substr(0, atOnce)) &&
+                                     SendPaced(fd, bytes.substr(atOnce), reply) &&
+                                     SendFiller(fd, reply));
         if (sent && reply.end == Reply::End::kHang) {
             char sink[4096];
             while (Wait(fd, POLLIN) && ::recv(fd, sink, sizeof sink, 0) > 0) {
