@@ -3,12 +3,22 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "toolkit/caption_button.h"
 #include "toolkit/skin.h"
 
 namespace vantrel {
+
+namespace {
+
+MessageBoxHook& Hook() {
+    static MessageBoxHook hook;
+    return hook;
+}
+
+}  // namespace
 
 MessageBox::MessageBox(const QString& text)
     : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
@@ -66,7 +76,12 @@ void MessageBox::paintEvent(QPaintEvent*) {
 
 void ShowMessageBox(const QString& text) {
     MessageBox box(text);
+    if (Hook()) QTimer::singleShot(0, &box, [&box] { Hook()(box); });
     box.exec();
+}
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+    Hook() = std::move(hook);
 }
 
 }  // namespace vantrel

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 
 namespace vantrel {
@@ -26,5 +28,10 @@ class MessageBox : public QDialog {
 
 // Shows the box and waits until it is dismissed.
 void ShowMessageBox(const QString& text);
+
+// While set, runs once each box is shown, inside its wait: how tests read a
+// box and answer it (accept() or a click on its button ends the wait).
+using MessageBoxHook = std::function<void(MessageBox& box)>;
+void SetMessageBoxHook(MessageBoxHook hook);
 
 }  // namespace vantrel

@@ -1,0 +1,41 @@
+#include "toolkit/edit_box.h"
+
+#include <QMouseEvent>
+#include <QRegularExpressionValidator>
+
+#include "toolkit/skin.h"
+
+namespace vantrel {
+
+namespace {
+
+QString EditBoxStyle() {
+    auto rgb = [](std::uint32_t argb) { return ColorFromArgb(argb).name(); };
+    return QStringLiteral(
+               "QLineEdit { background: %1; color: %2; border: 1px solid %3;"
+               " border-radius: 4px; padding: 0 6px; selection-background-color: %4; }"
+               "QLineEdit:focus { border-color: %4; }"
+               "QLineEdit:disabled { background: %5; color: %6; border-color: %5; }")
+        .arg(rgb(skin::kPanel), rgb(skin::kText), rgb(skin::kLine), rgb(skin::kAccent),
+             rgb(skin::kWindow), rgb(skin::kMutedText));
+}
+
+}  // namespace
+
+EditBox::EditBox(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+    setFont(SkinFont(13));
+    setStyleSheet(EditBoxStyle());
+}
+
+void EditBox::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) emit Clicked();
+}
+
+MinutesBox::MinutesBox(const QString& text, QWidget* parent) : EditBox(text, parent) {
+    setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), this));
+    setAlignment(Qt::AlignCenter);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace vantrel {
+
+// A one-line edit box in the skin. Its first text is ordinary text (a
+// prompt such as "请输入关键词" is text the handlers compare against), a
+// press raises Clicked, typing raises textEdited, and a disabled box looks
+// it.
+class EditBox : public QLineEdit {
+    Q_OBJECT
+  public:
+    EditBox(const QString& text, QWidget* parent);
+
+  signals:
+    void Clicked();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The edit box for a period in minutes: digits only, at most five of them,
+// so the period can always be turned into milliseconds.
+class MinutesBox : public EditBox {
+    Q_OBJECT
+  public:
+    MinutesBox(const QString& text, QWidget* parent);
+};
+
+}  // namespace vantrel
