@@ -9,6 +9,7 @@ LIBS=(qt6-base-dev qt6-multimedia-dev libqt6svg6 gstreamer1.0-plugins-base gstre
       libjpeg-dev zlib1g-dev libcpp-httplib-dev libxcb1-dev fonts-wqy-microhei ca-certificates)
 TEST=(libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl nlohmann-json3-dev
       curl xvfb xauth x11-utils xdotool imagemagick trayer openbox xclip python3 python3-xlrd
+      desktop-file-utils
       g++-mingw-w64-i686 wine wine32:i386 libreoffice-calc-nogui)
 FUZZ=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
 # The leak check and the GUI monkey (scripts/leak-check.sh, scripts/monkey.sh).

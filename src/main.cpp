@@ -16,6 +16,8 @@
 #include "app/list_printer.h"
 #include "app/main_window.h"
 #include "net/pending_messages.h"
+#include "settings/settings_window.h"
+#include "shell/taskbar_shell.h"
 #include "sources/demo_server.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
@@ -112,6 +114,9 @@ int main(int argc, char* argv[]) {
     // Network waits let the window repaint and the timers tick.
     vantrel::SetPendingMessagesHook([] { QCoreApplication::processEvents(); });
 
+    // The program's global objects, made once for the whole run.
+    vantrel::TaskbarShell taskbarShell;
+
     auto window = std::make_unique<vantrel::MainWindow>();
     window->SetAutoSavePeriodForTests(AutoSavePeriodForTests());
     for (int n = 1; n <= vantrel::SOURCE_COUNT; ++n) {
@@ -119,6 +124,7 @@ int main(int argc, char* argv[]) {
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
     }
     vantrel::InstallListActions(*window);
+    vantrel::InstallSettingsWindow(*window, taskbarShell);
     // Start-up's first fetch lets events run before there is a loop for quit()
     // to end, so a close (or a signal) then is remembered here and honoured.
     bool closed = false;

@@ -196,8 +196,8 @@ void MainWindow::ConnectControls() {
     }
     connect(closeButton_, &QAbstractButton::clicked, this, &QWidget::close);
     connect(minimiseButton_, &QAbstractButton::clicked, this, &MainWindow::HideToTray);
+    // The settings window leaves always-on-top itself, once it is there to come in front.
     connect(settingsButton_, &QAbstractButton::clicked, this, [this] {
-        SetTopMost(false);
         if (onOpenSettings) onOpenSettings();
     });
 

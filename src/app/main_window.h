@@ -50,6 +50,8 @@ class MainWindow : public SkinWindow {
     void SetTopMost(bool on);
     bool IsTopMost() const;
     void ShowTip(const QString& text);
+    // The opacity 0..255 of the frame, the four source buttons and the second list.
+    void ApplyOpacity(int opacity);
     // An interval of 0 stops the timer.
     static void SetTimerInterval(QTimer& timer, int ms);
     // Starts "时钟_自动保存" afresh from AppState (a full period until the
@@ -91,7 +93,6 @@ class MainWindow : public SkinWindow {
     void PlaceAtTopRight();
     void SetUpList();
     void ApplyStartupSettings();
-    void ApplyOpacity(int opacity);
     void ApplyButtonStyles();
     void RefreshAgeLabel();
     void RunEdgeTimerIfDocking();

@@ -10,14 +10,6 @@ namespace vantrel {
 
 namespace {
 
-// Timers take an int of milliseconds; a hand-edited file may hold periods
-// that would overflow it, or negative ones, which would not stop the timer.
-int TimerInterval(std::int64_t count, std::int64_t unitMs) {
-    const std::int64_t ms =
-        std::clamp<std::int64_t>(count, 0, std::numeric_limits<int>::max()) * unitMs;
-    return static_cast<int>(std::min<std::int64_t>(ms, std::numeric_limits<int>::max()));
-}
-
 void Restore(AppState& state, const SettingsFields& f) {
     state.autoRefreshOn = f.autoRefreshOn;
     state.autoRefreshSeconds = f.autoRefreshSeconds;
@@ -36,6 +28,14 @@ void Restore(AppState& state, const SettingsFields& f) {
 }
 
 }  // namespace
+
+// A hand-edited file may hold periods that would overflow an int, or negative
+// ones, which would not stop the timer.
+int TimerInterval(std::int64_t count, std::int64_t unitMs) {
+    const std::int64_t ms =
+        std::clamp<std::int64_t>(count, 0, std::numeric_limits<int>::max()) * unitMs;
+    return static_cast<int>(std::min<std::int64_t>(ms, std::numeric_limits<int>::max()));
+}
 
 int AutoSaveIntervalMs(const AppState& state) {
     return state.autoSaveOn ? TimerInterval(state.autoSaveMinutes, 60000) : 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -28,6 +29,10 @@ inline constexpr int EDGE_TIMER_MS = 10;
 
 // "时钟_自动保存": autoSaveMinutes x 60000 while auto-save is on, else 0.
 int AutoSaveIntervalMs(const AppState& state);
+
+// A timer interval in milliseconds for a count of units (seconds: 1000, minutes:
+// 60000): negative counts stop the timer, and no count overflows an int.
+int TimerInterval(std::int64_t count, std::int64_t unitMs);
 
 // Restores AppState from what was read of the settings file and says what
 // the window must do. A missing or damaged file leaves the defaults.

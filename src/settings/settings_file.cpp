@@ -34,6 +34,12 @@ std::string StoredText(std::string_view text) {
     return out;
 }
 
+std::string_view Switch(bool on) {
+    return on ? kTrue : kFalse;
+}
+
+}  // namespace
+
 // Plain text-to-integer: optional blanks and sign, then digits up to the first other byte.
 // No digits read as 0; values beyond int saturate rather than wrap.
 int TextToInt(std::string_view text) {
@@ -53,10 +59,6 @@ int TextToInt(std::string_view text) {
     return static_cast<int>(value);
 }
 
-std::string_view Switch(bool on) {
-    return on ? kTrue : kFalse;
-}
-
 fs::path ConfigHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     // Relative values are to be ignored, so the file never lands in the working folder.
@@ -68,8 +70,6 @@ fs::path ConfigHome() {
     // An account without a home folder still gets one fixed place per user.
     return fs::path("/tmp") / ("vantrel-" + std::to_string(::getuid())) / ".config";
 }
-
-}  // namespace
 
 fs::path SettingsPath() {
     return ConfigHome() / "vantrel" / "kweld.ini";

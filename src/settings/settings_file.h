@@ -35,6 +35,13 @@ struct SettingsFields {
     bool operator==(const SettingsFields&) const = default;
 };
 
+// Plain text-to-integer: optional blanks and sign, then digits up to the first other byte.
+// No digits read as 0; values beyond int saturate.
+int TextToInt(std::string_view text);
+
+// $XDG_CONFIG_HOME when it is absolute, else ~/.config.
+std::filesystem::path ConfigHome();
+
 // SETTINGS_PATH: $XDG_CONFIG_HOME/vantrel/kweld.ini, else ~/.config/vantrel/kweld.ini.
 // The environment is read at every call, so a test can point it at a folder of its own.
 std::filesystem::path SettingsPath();
