@@ -283,5 +283,56 @@ TEST_F(Program, TerminateDuringTheFirstFetchEndsTheProgramBeforeItsWindowShows) 
     EXPECT_EQ(read.fields.currentSource, 1);
 }
 
+// The pointer clicks at a place inside a window, as a user would.
+void ClickAt(const std::string& window, int x, int y) {
+    Output("xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+           std::to_string(y) + " click 1");
+}
+
+TEST_F(Program, SettingsWindowTurnsOnStartWithLoginAndTheCloseButtonKeepsIt) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+    std::string id =
+        StartAndFind({"--service-base", "http://127.0.0.1:" + std::to_string(ClosedPort())});
+    ASSERT_FALSE(id.empty());
+    id = id.substr(0, id.find('\n'));
+    // The gear button of the 308-pixel wide window.
+    ClickAt(id, 225, 28);
+    // xdotool's own name match does not hold for Chinese titles: compare the names.
+    const std::string settingsSearch = "for w in $(xdotool search --onlyvisible --pid " +
+                                       std::to_string(pid_) +
+                                       " --name ''); do [ \"$(xdotool getwindowname $w)\" = "
+                                       "'设置' ] && echo $w; done | head -1";
+    std::string settings = WaitFor(settingsSearch, 10);
+    ASSERT_FALSE(settings.empty()) << "no settings window";
+    settings = settings.substr(0, settings.find('\n'));
+    // "滑动按钮EX7": its group's corner (23, 184) plus its own place (228, 80), then its middle.
+    ClickAt(settings, 23 + 228 + 28, 184 + 80 + 12);
+    const fs::path entry = config_ / "autostart" / "Sorvane.desktop";
+    for (int i = 0; i < 50 && !fs::exists(entry); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(fs::exists(entry));
+    std::ifstream in(entry);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(text.find("\nExec=" + fs::canonical(kProgram).string() + "\n"), std::string::npos)
+        << text;
+
+    // The main window's close button ends the program, which writes the settings.
+    ClickAt(id, 281, 28);
+    int status = -1;
+    for (int i = 0; i < 100; ++i) {
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_EQ(pid_, -1) << "the program did not end";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const SettingsFileRead read = LoadSettingsFile(config_ / "vantrel" / "kweld.ini");
+    ASSERT_EQ(read.state, SettingsFileState::kLoaded);
+    EXPECT_TRUE(read.fields.launchAtStartup);
+    EXPECT_TRUE(fs::exists(entry));
+}
+
 }  // namespace
 }  // namespace vantrel
