@@ -1,0 +1,194 @@
+#include "shell/taskbar_shell.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "shell/ewmh.h"
+#include "ui/qt_app.h"
+
+namespace vantrel {
+namespace {
+
+// Polls with events running until the condition holds or five seconds pass.
+bool WaitUntil(const std::function<bool()>& condition) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > 5000) return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+class TaskbarShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        c_ = ewmh::Connection();
+        if (!c_) GTEST_SKIP() << "needs an X display";
+        ASSERT_FALSE(ewmh::WindowManagerRuns(c_))
+            << "the test display already has a window manager";
+    }
+    void TearDown() override {
+        if (openbox_ > 0) {
+            ::kill(openbox_, SIGTERM);
+            ::waitpid(openbox_, nullptr, 0);
+            WaitUntil([this] { return !ewmh::WindowManagerRuns(c_); });
+        }
+    }
+
+    void StartWindowManager() {
+        openbox_ = ::fork();
+        if (openbox_ == 0) {
+            ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_TRUE(WaitUntil([this] { return ewmh::WindowManagerRuns(c_); }));
+        // Openbox names its check window before it takes in new windows.
+        QTest::qWait(1000);
+    }
+
+    // A shown top-level window the window manager has taken in.
+    void Show(QWidget& window, const QString& title) {
+        window.setWindowTitle(title);
+        window.resize(200, 120);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 20000));
+    }
+
+    TaskbarShell::Window Id(QWidget& window) {
+        return static_cast<TaskbarShell::Window>(window.winId());
+    }
+
+    TaskbarShell::Window ActiveWindow() {
+        const auto active = ewmh::Property32(c_, ewmh::Root(c_),
+                                             ewmh::Atom(c_, "_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW);
+        return active.empty() ? 0 : active.front();
+    }
+
+    xcb_connection_t* c_ = nullptr;
+    pid_t openbox_ = -1;
+    TaskbarShell shell_;
+};
+
+TEST_F(TaskbarShellTest, TabsAndActivationGoThroughTheWindowManager) {
+    StartWindowManager();
+    QWidget first;
+    QWidget second;
+    Show(first, QStringLiteral("first"));
+    Show(second, QStringLiteral("second"));
+    ASSERT_TRUE(WaitUntil([&] { return ewmh::IsManaged(c_, Id(first)); }));
+
+    EXPECT_TRUE(shell_.DeleteTab(Id(first)));
+    EXPECT_TRUE(WaitUntil([&] { return ewmh::HasSkipTaskbar(c_, Id(first)); }));
+    EXPECT_TRUE(shell_.AddTab(Id(first)));
+    EXPECT_TRUE(WaitUntil([&] { return !ewmh::HasSkipTaskbar(c_, Id(first)); }));
+    EXPECT_FALSE(ewmh::HasSkipTaskbar(c_, Id(second)));
+
+    EXPECT_TRUE(shell_.ActivateTab(Id(first)));
+    EXPECT_TRUE(WaitUntil([&] { return ActiveWindow() == Id(first); }));
+    EXPECT_TRUE(shell_.SetActiveAlt(Id(second)));
+    EXPECT_TRUE(WaitUntil([&] { return ActiveWindow() == Id(second); }));
+
+    EXPECT_TRUE(shell_.ToggleDesktop());
+    const xcb_atom_t showing = ewmh::Atom(c_, "_NET_SHOWING_DESKTOP");
+    auto showingDesktop = [&] {
+        const auto value = ewmh::Property32(c_, ewmh::Root(c_), showing, XCB_ATOM_CARDINAL);
+        return !value.empty() && value.front() == 1;
+    };
+    EXPECT_TRUE(WaitUntil(showingDesktop));
+    EXPECT_TRUE(shell_.ToggleDesktop());
+    EXPECT_TRUE(WaitUntil([&] { return !showingDesktop(); }));
+
+    EXPECT_TRUE(shell_.MinimizeAll());
+    EXPECT_TRUE(WaitUntil([&] { return !first.isVisible() || first.isMinimized(); }));
+    EXPECT_TRUE(shell_.UndoMinimizeALL());
+    EXPECT_TRUE(WaitUntil([&] { return first.isVisible() && !first.isMinimized(); }));
+}
+
+TEST_F(TaskbarShellTest, PanelIsFoundWithItsEdgeAndHeight) {
+    StartWindowManager();
+    QWidget panel;
+    panel.setGeometry(0, 1050, 1920, 30);
+    panel.winId();
+    const xcb_window_t id = Id(panel);
+    const xcb_atom_t dock = ewmh::Atom(c_, "_NET_WM_WINDOW_TYPE_DOCK");
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, id, ewmh::Atom(c_, "_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 1, &dock);
+    const std::uint32_t strut[12] = {0, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0, 1919};
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, id, ewmh::Atom(c_, "_NET_WM_STRUT_PARTIAL"),
+                        XCB_ATOM_CARDINAL, 32, 12, strut);
+    xcb_flush(c_);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, 20000));
+
+    EXPECT_EQ(shell_.FindTaskbar(), id);
+    TaskbarShell::Rect rect;
+    EXPECT_EQ(shell_.GetTaskbarRect(rect), 1);
+    EXPECT_EQ(rect.top, 1050);
+    EXPECT_EQ(rect.bottom, 1080);
+    EXPECT_EQ(shell_.GetTaskbarEdge(), 3);
+    EXPECT_EQ(shell_.TaskbarHeight(), 30);
+    EXPECT_EQ(shell_.HideTaskbar(), 1);
+    EXPECT_TRUE(WaitUntil([&] { return shell_.HideTaskbar() == 0; }));
+    EXPECT_EQ(shell_.ShowTaskbar(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return shell_.ShowTaskbar() == 1; }));
+}
+
+TEST_F(TaskbarShellTest, WithoutWindowManagerOrPanelNothingBlocksOrPretends) {
+    QWidget window;
+    Show(window, QStringLiteral("alone"));
+    // The state lives in the property a window manager would read at its start.
+    EXPECT_TRUE(shell_.DeleteTab(Id(window)));
+    EXPECT_TRUE(ewmh::HasSkipTaskbar(c_, Id(window)));
+    EXPECT_TRUE(shell_.AddTab(Id(window)));
+    EXPECT_FALSE(ewmh::HasSkipTaskbar(c_, Id(window)));
+
+    EXPECT_FALSE(shell_.AddTab(0));
+    EXPECT_FALSE(shell_.ActivateTab(Id(window)));
+    EXPECT_FALSE(shell_.SetActiveAlt(Id(window)));
+    EXPECT_FALSE(shell_.ToggleDesktop());
+    EXPECT_FALSE(shell_.MinimizeAll());
+    EXPECT_FALSE(shell_.UndoMinimizeALL());
+    EXPECT_EQ(shell_.FindTaskbar(), 0u);
+    TaskbarShell::Rect rect{1, 2, 3, 4};
+    EXPECT_EQ(shell_.GetTaskbarRect(rect), 0);
+    EXPECT_EQ(rect.bottom, 0);
+    EXPECT_EQ(shell_.GetTaskbarEdge(), -1);
+    EXPECT_EQ(shell_.TaskbarHeight(), 0);
+    EXPECT_EQ(shell_.HideTaskbar(), 0);
+    EXPECT_FALSE(shell_.IsTaskbarAutoHide());
+    EXPECT_FALSE(shell_.StopHotkey());
+    // A key that no keyboard has returns at once instead of waiting forever.
+    shell_.WaitHotkey(TaskbarShell::MOD_CONTROL, 0xFF, [] {});
+}
+
+TEST_F(TaskbarShellTest, HotkeyRunsTheRoutineOncePerPressUntilStopped) {
+    int presses = 0;
+    auto press = [] { ASSERT_EQ(std::system("xdotool key ctrl+alt+k"), 0); };
+    QTimer::singleShot(100, press);
+    QTimer::singleShot(300, press);
+    QTimer::singleShot(700, [this] { EXPECT_TRUE(shell_.StopHotkey()); });
+    shell_.WaitHotkey(TaskbarShell::MOD_CONTROL | TaskbarShell::MOD_ALT, 'K', [&] { ++presses; });
+    EXPECT_EQ(presses, 2);
+    EXPECT_FALSE(shell_.StopHotkey());
+    // The key is free again once the wait is over.
+    QTimer::singleShot(100, press);
+    QTimer::singleShot(400, [this] { shell_.StopHotkey(); });
+    int again = 0;
+    shell_.WaitHotkey(TaskbarShell::MOD_CONTROL | TaskbarShell::MOD_ALT, 'K', [&] { ++again; });
+    EXPECT_EQ(again, 1);
+}
+
+}  // namespace
+}  // namespace vantrel
