@@ -30,6 +30,7 @@ export PATH=$work/bin:$PATH BROWSER=true
 
 valgrind=(valgrind --leak-check=full --show-leak-kinds=definite --num-callers=40)
 logs=$build/leak-logs
+rm -rf "$logs"
 mkdir -p "$logs"
 
 # Bytes in loss records that are definitely lost and name our namespace or
