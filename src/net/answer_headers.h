@@ -6,7 +6,8 @@
 
 namespace vantrel {
 
-// What HttpRequest reads out of an answer's raw header block (CR LF lines):
+// What HttpRequest reads out of an answer's raw header block (lines end at
+// each CR LF byte pair, whatever bytes come before it):
 // the status text from the block's 10th character to its first line end, the
 // target of the last "Location: " line (any letter case) and the Set-Cookie
 // items joined by "; ". Pending messages run after each line.

@@ -248,6 +248,23 @@ TEST(HttpRequest, HeaderLinesEndingInABareLineFeed) {
               "Content-Length: 4\r\nConnection: close\r\n\r\n");
 }
 
+// Header values are bytes: one that ends in a high byte (here UTF-8 中)
+// still ends at its CR LF.
+TEST(HttpRequest, AHeaderValueEndingInAHighByteEndsItsLine) {
+    LoopbackServer server([](const std::string&) {
+        return HttpReply(
+            "HTTP/1.1 302 Found", "",
+            {"X-Name: \xE4\xB8\xAD", "Location: /next", "X-Odd: \x95", "Set-Cookie: a=1"});
+    });
+    std::string location, cookies;
+    HttpRequest({.url = server.base() + "/",
+                 .returnedCookies = &cookies,
+                 .noRedirect = true,
+                 .location = &location});
+    EXPECT_EQ(location, "/next");
+    EXPECT_EQ(cookies, "a=1");
+}
+
 TEST(HttpRequest, ALineBreakInsideACallerTextStartsNoHeader) {
     LoopbackServer server = OkServer();
     std::string cookies = "a=1\r\nX-Injected: 1";

@@ -145,6 +145,15 @@ TEST_F(InetRequestTest, HeaderLinesEndingInABareLineFeed) {
     EXPECT_EQ(returned, "a=1");
 }
 
+TEST_F(InetRequestTest, AHeaderValueEndingInAHighByteEndsItsLine) {
+    LoopbackServer odd([](const std::string&) {
+        return HttpReply("HTTP/1.1 200 OK", "ok", {"X-Odd: \x95", "Set-Cookie: a=1"});
+    });
+    std::string returned;
+    InetRequest({.url = odd.base() + "/", .returnedCookies = &returned});
+    EXPECT_EQ(returned, "a=1");
+}
+
 TEST_F(InetRequestTest, ALineBreakInsideACallerTextStartsNoHeader) {
     std::string cookies = "a=1\r\nX-Injected: 1";
     InetRequest({.url = server.base() + "/",
