@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the list's rank and tag markers and the tray icon into assets/markers/.
+"""Draws the list's rank and tag markers and the tray icon into assets/markers/ (each
+also at twice the size, name@2x.png) and the program icon in its installed sizes
+into assets/icons/.
 
 Each picture is drawn four times larger and scaled down, which gives smooth
 edges while the glyphs stay sharp. Needs ImageMagick's `convert` and the
@@ -34,37 +36,53 @@ PNG_OPTIONS = ["-strip", "-depth", "8", "-define", "png:exclude-chunks=date,time
                "png:color-type=6", "-define", "png:compression-level=9"]
 
 
-def badge(name, size, radius, fill, glyph, glyph_colour, glyph_size):
-    big = size * SCALE
-    r = radius * SCALE
+def badge(name, size, radius, fill, glyph, glyph_colour, glyph_size, factor=1):
+    """One marker; factor 2 draws the same marker for screens of twice the density."""
+    big = size * factor * SCALE
+    r = radius * factor * SCALE
+    suffix = "" if factor == 1 else f"@{factor}x"
     cmd = ["convert", "-size", f"{big}x{big}", "xc:none",
            "-fill", fill, "-draw", f"roundrectangle 0,0 {big - 1},{big - 1} {r},{r}",
-           "-font", FONT, "-pointsize", str(glyph_size * SCALE), "-fill", glyph_colour,
-           "-gravity", "center", "-annotate", f"+0+{-SCALE // 2}", glyph,
-           "-filter", "Lanczos", "-resize", f"{size}x{size}"] + PNG_OPTIONS
-    subprocess.run(cmd + [os.path.join(OUT, name + ".png")], check=True)
+           "-font", FONT, "-pointsize", str(glyph_size * factor * SCALE), "-fill", glyph_colour,
+           "-gravity", "center", "-annotate", f"+0+{-factor * SCALE // 2}", glyph,
+           "-filter", "Lanczos", "-resize", f"{size * factor}x{size * factor}"] + PNG_OPTIONS
+    subprocess.run(cmd + [os.path.join(OUT, name + suffix + ".png")], check=True)
 
 
-def program_icon():
-    """Rising bars on the accent orange: a chart of what is trending."""
-    size, big = 32, 32 * SCALE
-    s = SCALE
-    bars = [(7, 19, 11, 25), (14, 13, 18, 25), (21, 7, 25, 25)]
+# The program icon's rising bars on a 32-unit grid: a chart of what is trending.
+ICON_BARS = [(7, 19, 11, 25), (14, 13, 18, 25), (21, 7, 25, 25)]
+ICON_DIR = os.path.join(OUT, "..", "icons")
+ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
+
+
+def icon(size, path):
+    """Rising bars on the accent orange, drawn at `size` pixels."""
+    s = size * SCALE / 32
+    big = size * SCALE
     cmd = ["convert", "-size", f"{big}x{big}", "xc:none",
            "-fill", "#FF8E17", "-draw", f"roundrectangle 0,0 {big - 1},{big - 1} {7 * s},{7 * s}",
            "-fill", "white"]
-    for x0, y0, x1, y1 in bars:
+    for x0, y0, x1, y1 in ICON_BARS:
         cmd += ["-draw", f"roundrectangle {x0 * s},{y0 * s} {x1 * s},{y1 * s} {s},{s}"]
     cmd += ["-filter", "Lanczos", "-resize", f"{size}x{size}"] + PNG_OPTIONS
-    subprocess.run(cmd + [os.path.join(OUT, "program_icon.png")], check=True)
+    subprocess.run(cmd + [path], check=True)
+
+
+def program_icon():
+    icon(32, os.path.join(OUT, "program_icon.png"))
+    icon(64, os.path.join(OUT, "program_icon@2x.png"))
+    for size in ICON_SIZES:
+        icon(size, os.path.join(ICON_DIR, f"vantrel-{size}.png"))
 
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    for rank in RANKS:
-        badge(*rank)
-    for name, size, radius, fill, glyph in TAGS:
-        badge(name, size, radius, fill, glyph, "white", 12)
+    os.makedirs(ICON_DIR, exist_ok=True)
+    for factor in (1, 2):
+        for rank in RANKS:
+            badge(*rank, factor=factor)
+        for name, size, radius, fill, glyph in TAGS:
+            badge(name, size, radius, fill, glyph, "white", 12, factor=factor)
     program_icon()
     return 0
 

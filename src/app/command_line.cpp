@@ -75,6 +75,39 @@ int ValueCount(const CommandLineOption* option) {
            static_cast<int>(std::count(option->valueName.begin(), option->valueName.end(), ' '));
 }
 
+std::string ApplyVersion(CommandLine& line, std::string_view) {
+    line.version = true;
+    return {};
+}
+
+// Options the toolkit reads from the same command line, with one or two
+// leading dashes; the first group takes a value.
+constexpr std::string_view kToolkitOptionsWithValue[] = {"platform",        "platformpluginpath",
+                                                         "platformtheme",   "plugin",
+                                                         "display",         "style",
+                                                         "stylesheet",      "session",
+                                                         "qwindowgeometry", "qwindowicon",
+                                                         "qwindowtitle",    "geometry",
+                                                         "title",           "name",
+                                                         "visual",          "qmljsdebugger"};
+constexpr std::string_view kToolkitSwitches[] = {"reverse", "widgetcount", "nograb", "dograb",
+                                                 "sync"};
+
+// How many arguments a toolkit option at argv[i] spans: 0 when it is none.
+int ToolkitOptionSpan(std::string_view argument, bool valueFollows) {
+    if (argument.size() < 2 || argument[0] != '-') return 0;
+    std::string_view name = argument.substr(argument[1] == '-' ? 2 : 1);
+    const bool joined = name.find('=') != std::string_view::npos;
+    name = name.substr(0, name.find('='));
+    for (std::string_view option : kToolkitOptionsWithValue) {
+        if (name == option) return joined || !valueFollows ? 1 : 2;
+    }
+    for (std::string_view option : kToolkitSwitches) {
+        if (name == option && !joined) return 1;
+    }
+    return 0;
+}
+
 const CommandLineOption* FindOption(std::string_view name) {
     for (const CommandLineOption& option : CommandLineOptions()) {
         if (option.name == name) return &option;
@@ -108,6 +141,7 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
          "give up on a service request after SECONDS of connecting or of silence (default 30)",
          &ApplyTimeout},
         {"--help", "", "show this text and exit", &ApplyHelp},
+        {"--version", "", "show the program's version and exit", &ApplyVersion},
     };
     return options;
 }
@@ -116,6 +150,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     for (int i = 1; i < argc && line.error.empty(); ++i) {
         std::string_view argument = argv[i];
+        if (const int span = ToolkitOptionSpan(argument, i + 1 < argc); span > 0) {
+            i += span - 1;
+            continue;
+        }
         std::string_view name = argument;
         std::string_view value;
         bool joined = false;
@@ -128,7 +166,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         const int wanted = ValueCount(option);
         const int following = wanted - (joined ? 1 : 0);
         if (option == nullptr) {
-            line.error = "unknown option: " + std::string(argument);
+            line.error = argument.starts_with('-')
+                             ? "unknown option: " + std::string(argument)
+                             : "unexpected argument: " + std::string(argument);
         } else if (wanted == 0 && joined) {
             line.error = std::string(name) + " takes no value";
         } else if (following > 0 && i + following >= argc) {
@@ -146,6 +186,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     return line;
 }
 
+std::string VersionText() {
+    return "vantrel " VANTREL_VERSION "\n";
+}
+
 std::string CommandLineUsage(std::string_view program) {
     std::string text = "Usage: " + std::string(program) + " [options]\n\nOptions:\n";
     for (const CommandLineOption& option : CommandLineOptions()) {
@@ -154,6 +198,7 @@ std::string CommandLineUsage(std::string_view program) {
         left.resize(std::max<std::size_t>(left.size() + 2, 24), ' ');
         text += left + std::string(option.help) + "\n";
     }
+    text += "\nThe toolkit's own options (-platform, -display, -style, ...) are passed on to it.\n";
     return text;
 }
 

@@ -18,6 +18,7 @@ struct CommandLine {
     std::string exportFile;
     int timeoutSeconds = 0;  // --timeout: of every service request; 0 keeps the default
     bool help = false;
+    bool version = false;
     std::string error;  // set when the arguments could not be read; the program then stops
 };
 
@@ -36,8 +37,13 @@ struct CommandLineOption {
 const std::vector<CommandLineOption>& CommandLineOptions();
 
 // Reads argv[1..argc-1]. Values follow their option ("--service-base URL") or
-// are joined to it with "=" ("--service-base=URL").
+// are joined to it with "=" ("--service-base=URL"). The toolkit's own options
+// ("-platform xcb", "-display :1", "-style fusion" and the like) are passed
+// over, value and all, and left for the toolkit to read.
 CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The line --version prints: the program's name and version.
+std::string VersionText();
 
 // The usage text that --help prints.
 std::string CommandLineUsage(std::string_view program);

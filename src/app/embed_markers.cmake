@@ -3,6 +3,8 @@
 set(_text "#include <cstdint>\n#include <span>\n\nnamespace vantrel::marker_data {\n\n")
 foreach(_name IN LISTS NAMES)
   file(READ "${INPUT_DIR}/${_name}.png" _hex HEX)
+  # rank_1@2x.png becomes rank_1_2x.
+  string(MAKE_C_IDENTIFIER "${_name}" _name)
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," _bytes "${_hex}")
   string(APPEND _text "extern const std::span<const std::uint8_t> ${_name};\n"
          "static const std::uint8_t ${_name}_bytes[] = {\n    ${_bytes}\n};\n"

@@ -48,12 +48,32 @@ QImage GripPicture() {
     return picture;
 }
 
-std::vector<QImage> GroupPictures(ImageGroup group) {
+// Screens of more than one device pixel per point get the markers drawn at
+// twice the size, so they are sharp rather than scaled up.
+int PictureScale(const QWidget& widget) {
+    return widget.devicePixelRatioF() > 1 ? 2 : 1;
+}
+
+QImage ScaledPicture(const Image& image, int scale) {
+    QImage picture = QImageFromImage(image);
+    picture.setDevicePixelRatio(scale);
+    return picture;
+}
+
+std::vector<QImage> GroupPictures(ImageGroup group, int scale) {
     std::vector<QImage> pictures;
     for (int e = 0; e < ImageGroupSize(group); ++e) {
-        pictures.push_back(QImageFromImage(MarkerImage(group, e)));
+        pictures.push_back(ScaledPicture(MarkerImage(group, e, scale), scale));
     }
     return pictures;
+}
+
+// Both sizes: the platform picks the one its tray and task switcher need.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int scale : {1, 2})
+        icon.addPixmap(QPixmap::fromImage(ScaledPicture(ProgramIconImage(scale), scale)));
+    return icon;
 }
 
 }  // namespace
@@ -64,6 +84,7 @@ MainWindow::MainWindow(std::filesystem::path settingsPath)
       autoSave_(state_, list_, refresh_) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Vantrel"));
+    setWindowIcon(ProgramIcon());
     resize(kDesignWidth, kDesignHeight);
     setMinimumSize(220, 120);
     BuildControls();
@@ -239,7 +260,7 @@ void MainWindow::StartUp() {
 void MainWindow::InstallTray() {
     if (tray_) return;
     tray_ = new QSystemTrayIcon(this);
-    tray_->setIcon(QIcon(QPixmap::fromImage(QImageFromImage(ProgramIconImage()))));
+    tray_->setIcon(ProgramIcon());
     tray_->setToolTip(QStringLiteral("Vantrel"));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger) RestoreFromTray();
@@ -257,9 +278,10 @@ void MainWindow::SetUpList() {
     list_.DeleteItem(-1);
     if (list_.ColumnCount() == 0) SetUpTrendingColumns(list_);
     if (spareList_.ColumnCount() == 0) SetUpTrendingColumns(spareList_);
+    const int scale = PictureScale(*this);
     for (ListView* view : {listView_, spareListView_}) {
-        view->SetGroupImages(ImageGroup::kRankIcons, GroupPictures(ImageGroup::kRankIcons));
-        view->SetGroupImages(ImageGroup::kTagIcons, GroupPictures(ImageGroup::kTagIcons));
+        view->SetGroupImages(ImageGroup::kRankIcons, GroupPictures(ImageGroup::kRankIcons, scale));
+        view->SetGroupImages(ImageGroup::kTagIcons, GroupPictures(ImageGroup::kTagIcons, scale));
     }
     RelayoutMainWindow(width(), height());
 }

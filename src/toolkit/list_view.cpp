@@ -258,7 +258,8 @@ void ListView::PaintCell(QPainter& painter, int row, int column, const QRect& bo
         for (int e = 0; found != images_.end() && e < static_cast<int>(found->second.size()); ++e) {
             if (!(cell.visibleElements & (1u << e))) continue;
             const QImage& picture = found->second[e];
-            QSize size = picture.size();
+            // In points: a picture for a denser screen covers the same cells.
+            QSize size = picture.deviceIndependentSize().toSize();
             if (size.width() > box.width() || size.height() > box.height()) {
                 size.scale(box.size() - QSize(2, 2), Qt::KeepAspectRatio);
             }
