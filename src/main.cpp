@@ -77,12 +77,15 @@ int AutoSavePeriodForTests() {
 int main(int argc, char* argv[]) {
     const vantrel::CommandLine options = vantrel::ParseCommandLine(argc, argv);
     if (!options.error.empty()) {
-        std::fprintf(stderr, "%s\n\n%s", options.error.c_str(),
-                     vantrel::CommandLineUsage(argv[0]).c_str());
+        std::fprintf(stderr, "%s: %s (try --help)\n", argv[0], options.error.c_str());
         return 2;
     }
     if (options.help) {
         std::fputs(vantrel::CommandLineUsage(argv[0]).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(vantrel::VersionText().c_str(), stdout);
         return 0;
     }
     // The demo server lives as long as the program; every host points at it.
@@ -109,6 +112,8 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vantrel"));
+    // The installed menu entry: task bars match the window to it.
+    app.setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
     // A hidden window (in the tray) is still the running program.
     app.setQuitOnLastWindowClosed(false);
     // Network waits let the window repaint and the timers tick.

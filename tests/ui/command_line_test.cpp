@@ -88,6 +88,19 @@ TEST(CommandLine, ExportTakesASourceAndAFile) {
     EXPECT_NE(Parse({"--export", "1", ""}).error, "");
 }
 
+TEST(CommandLine, ToolkitOptionsArePassedOverWithTheirValues) {
+    const CommandLine line = Parse({"-platform", "offscreen", "--demo", "-style=fusion",
+                                    "--display", ":3", "-reverse", "--version"});
+    EXPECT_EQ(line.error, "");
+    EXPECT_TRUE(line.demo);
+    EXPECT_TRUE(line.version);
+    // The value of a toolkit option is never read as one of ours.
+    EXPECT_FALSE(Parse({"-style", "--demo"}).demo);
+    EXPECT_NE(Parse({"-platforms", "xcb"}).error, "");
+    EXPECT_NE(Parse({"-reverse=1"}).error, "");
+    EXPECT_NE(Parse({"-demo"}).error, "");
+}
+
 TEST(CommandLine, UsageListsEveryOption) {
     const std::string usage = CommandLineUsage("vantrel");
     for (const CommandLineOption& option : CommandLineOptions()) {
