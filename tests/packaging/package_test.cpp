@@ -12,20 +12,15 @@
 #include <thread>
 #include <vector>
 
+#include "support/x_session.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
+// Standard output and standard error together.
 std::string Shell(const std::string& command, int* status = nullptr) {
-    std::string text;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        text.append(buffer, n);
-    const int rc = ::pclose(pipe);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return text;
+    return vantrel::test::ShellOutput(command + " 2>&1", status);
 }
 
 // The Debian package built from this build folder, unpacked into a temporary root.

@@ -65,15 +65,7 @@ bool XSession::WindowManagerRunning() const {
 }
 
 std::string XSession::Run(const std::string& command, int* status) const {
-    std::string text;
-    FILE* pipe = ::popen(("export DISPLAY=" + display_ + "; " + command).c_str(), "r");
-    if (!pipe) return text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        text.append(buffer, n);
-    const int rc = ::pclose(pipe);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return text;
+    return ShellOutput("export DISPLAY=" + display_ + "; " + command, status);
 }
 
 pid_t XSession::Launch(const std::vector<std::string>& argv,
@@ -81,6 +73,18 @@ pid_t XSession::Launch(const std::vector<std::string>& argv,
     std::vector<std::string> all = {"DISPLAY=" + display_};
     all.insert(all.end(), environment.begin(), environment.end());
     return Spawn(argv, all, -1);
+}
+
+std::string ShellOutput(const std::string& command, int* status) {
+    std::string text;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, n);
+    const int rc = ::pclose(pipe);
+    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return text;
 }
 
 int StopProcess(pid_t pid, int signal, int graceMs) {

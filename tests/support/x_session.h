@@ -36,6 +36,10 @@ class XSession {
     pid_t manager_ = -1;
 };
 
+// Runs a shell command and returns what it wrote to standard output; `status`
+// receives its exit status, or -1 when it did not end normally.
+std::string ShellOutput(const std::string& command, int* status = nullptr);
+
 // Stops a started process (SIGTERM, then SIGKILL after `graceMs`) and returns its exit
 // status, or -1 when it did not end by itself.
 int StopProcess(pid_t pid, int signal, int graceMs = 5000);
