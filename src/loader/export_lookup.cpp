@@ -34,6 +34,12 @@ std::optional<ExportTables> ReadExportTables(pe::Bytes image) {
     t.functions = *image.U32(t.directory + 28);
     t.names = *image.U32(t.directory + 32);
     t.ordinals = *image.U32(t.directory + 36);
+    // Tables that run past the image are malformed; checked once here, they
+    // also bound every walk below by the image's size.
+    if (!image.Holds(t.functions, 4ull * t.functionCount) ||
+        !image.Holds(t.names, 4ull * t.nameCount) || !image.Holds(t.ordinals, 2ull * t.nameCount)) {
+        return std::nullopt;
+    }
     return t;
 }
 
@@ -82,26 +88,38 @@ std::uintptr_t FindExportByNameWalk(std::span<const std::uint8_t> mapped, std::s
     std::uint64_t at = *first;
     for (std::uint64_t i = 0; i < t->nameCount; ++i) {
         auto length = image.TextLength(at);
-        if (!length) return 0;
+        // No export has an empty name: the walk has left the names behind.
+        if (!length || *length == 0) return 0;
         if (TextIs(image, at, name)) return FunctionAt(image, *t, i);
         at += *length + 1;
     }
     return 0;
 }
 
+// The name table is in ascending byte order, so a binary search finds a name
+// in a few steps however many names the table claims.
 std::uintptr_t FindExportByName(std::span<const std::uint8_t> mapped, std::string_view name) {
     const pe::Bytes image(mapped.data(), mapped.size());
     const auto t = ReadExportTables(image);
     if (!t) return 0;
-    for (std::uint64_t i = 0; i < t->nameCount; ++i) {
-        auto nameAt = image.U32(t->names + 4 * i);
-        if (!nameAt) return 0;
-        if (!TextIs(image, *nameAt, name)) continue;
-        auto index = image.U16(t->ordinals + 2 * i);
-        if (!index) return 0;
-        const std::uintptr_t address = FunctionAt(image, *t, *index);
-        const auto base = reinterpret_cast<std::uintptr_t>(mapped.data());
-        return address != 0 && IsForwarder(*t, address, base) ? 0 : address;
+    std::uint64_t low = 0, high = t->nameCount;
+    while (low < high) {
+        const std::uint64_t i = low + (high - low) / 2;
+        const std::uint32_t nameAt = *image.U32(t->names + 4 * i);
+        auto length = image.TextLength(nameAt);
+        if (!length) return 0;
+        const int order =
+            std::string_view(reinterpret_cast<const char*>(image.data() + nameAt), *length)
+                .compare(name);
+        if (order < 0) {
+            low = i + 1;
+        } else if (order > 0) {
+            high = i;
+        } else {
+            const std::uintptr_t address = FunctionAt(image, *t, *image.U16(t->ordinals + 2 * i));
+            const auto base = reinterpret_cast<std::uintptr_t>(mapped.data());
+            return address != 0 && IsForwarder(*t, address, base) ? 0 : address;
+        }
     }
     return 0;
 }

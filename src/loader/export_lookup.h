@@ -17,8 +17,9 @@ namespace vantrel {
 // back in name order and whose functions are numbered in that order.
 std::uintptr_t FindExportByNameWalk(std::span<const std::uint8_t> mapped, std::string_view name);
 
-// The lookup follows the name table entry by entry and maps a name to its
-// function through the name-ordinal table, as the system's own loader does.
+// The lookup searches the name table, which the format keeps in ascending
+// byte order, and maps a name to its function through the name-ordinal table,
+// as the system's own loader does.
 // An export forwarded to another library answers 0: it has no code here.
 std::uintptr_t FindExportByName(std::span<const std::uint8_t> mapped, std::string_view name);
 

@@ -312,5 +312,24 @@ TEST(ExportLookup, NameWalkIsRightOnlyWhileOrdinalsFollowTheNameOrder) {
     EXPECT_EQ(FindExportByName(std::uintptr_t{0}, "vt_apply"), 0u);
 }
 
+// Export tables that claim more entries than the image holds are refused
+// rather than walked entry by entry.
+TEST(ExportLookup, TablesReachingPastTheImageFindNothing) {
+    Loader loader;
+    const Image image = ReadImage("sample.dll");
+    const std::uintptr_t base = loader.Load(image);
+    ASSERT_NE(base, 0u);
+    const std::uint32_t directory = Get32(&image[NtHeaders(image) + 120]);
+    auto* mapped = reinterpret_cast<std::uint8_t*>(base);
+    for (std::uint32_t field : {20u, 24u}) {  // NumberOfFunctions, NumberOfNames
+        const std::uint32_t count = Get32(mapped + directory + field);
+        Put32(mapped + directory + field, 0x3FFFFFFF);
+        EXPECT_EQ(FindExportByName(base, "vt_apply"), 0u) << field;
+        EXPECT_EQ(FindExportByNameWalk(base, "vt_apply"), 0u) << field;
+        Put32(mapped + directory + field, count);
+    }
+    EXPECT_NE(FindExportByName(base, "vt_apply"), 0u);
+}
+
 }  // namespace
 }  // namespace vantrel
