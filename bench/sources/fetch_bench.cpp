@@ -1,21 +1,27 @@
 #include <benchmark/benchmark.h>
+#include <curl/curl.h>
 
 #include "../curl_tool.h"
 
 #include <string>
 
+#ifdef VANTREL_HAVE_NLOHMANN
+#include <nlohmann/json.hpp>
+#endif
+
 #include "app/app_state.h"
-#include "model/list_model.h"
 #include "app/refresh_cycle.h"
 #include "app/source_buttons.h"
+#include "model/list_model.h"
 #include "sources/demo_server.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
 
 // "Click to filled list" for each source against the program's own demo
 // server on 127.0.0.1: the source's fetch routine and the filling of the
-// trending list, against the curl command-line tool fetching the same list
-// address in the same run. Compare the medians of each pair.
+// trending list, in the same run beside two yardsticks: the floor of the same
+// work in-process (one libcurl easy transfer of the same address and a plain
+// parse of its JSON) and the curl command-line tool. Compare the medians.
 
 namespace {
 
@@ -93,12 +99,63 @@ void BM_CurlTool(benchmark::State& state, SourceId id) {
     RunCurlTool(state, url);
 }
 
+#ifdef VANTREL_HAVE_NLOHMANN
+std::size_t AppendBody(char* data, std::size_t size, std::size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+// The JSON part of an answer: Baidu embeds it in its page.
+std::string_view JsonPart(SourceId id, std::string_view body) {
+    if (id != SourceId::kBaidu) return body;
+    std::size_t begin = body.find("<!--s-data:");
+    std::size_t end = body.find("-->", begin);
+    if (begin == std::string_view::npos || end == std::string_view::npos) return {};
+    begin += 11;
+    return body.substr(begin, end - begin);
+}
+
+void BM_InProcessFloor(benchmark::State& state, SourceId id) {
+    if (Server() == nullptr) {
+        state.SkipWithError("demo server did not start");
+        return;
+    }
+    const Source source = SourceFor(id);
+    const std::string url = vantrel::ServiceUrl(source.host, "https", source.pathAndQuery);
+    for (auto _ : state) {
+        std::string body;
+        CURL* easy = curl_easy_init();
+        curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &AppendBody);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+        CURLcode code = curl_easy_perform(easy);
+        curl_easy_cleanup(easy);
+        nlohmann::json json = nlohmann::json::parse(JsonPart(id, body), nullptr, false);
+        if (code != CURLE_OK || json.is_discarded()) {
+            state.SkipWithError("the floor's transfer or parse failed");
+            break;
+        }
+        benchmark::DoNotOptimize(json);
+    }
+}
+#define VANTREL_FLOOR(name, id)                    \
+    BENCHMARK_CAPTURE(BM_InProcessFloor, name, id) \
+        ->Unit(benchmark::kMicrosecond)            \
+        ->UseRealTime()                            \
+        ->Repetitions(9)                           \
+        ->ReportAggregatesOnly(true);
+#else
+#define VANTREL_FLOOR(name, id)
+#endif
+
 #define VANTREL_SOURCE_PAIR(name, id)                 \
     BENCHMARK_CAPTURE(BM_ClickToFilledList, name, id) \
         ->Unit(benchmark::kMicrosecond)               \
         ->UseRealTime()                               \
         ->Repetitions(9)                              \
         ->ReportAggregatesOnly(true);                 \
+    VANTREL_FLOOR(name, id)                           \
     BENCHMARK_CAPTURE(BM_CurlTool, name, id)          \
         ->Unit(benchmark::kMicrosecond)               \
         ->UseRealTime()                               \

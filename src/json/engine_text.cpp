@@ -87,6 +87,13 @@ std::string LocalToEngine(std::string_view local) {
     return out;
 }
 
+std::string_view AsEngineText(std::string_view local, std::string& storage) {
+    local = UpToFirstZero(local);
+    if (IsAscii(local)) return local;
+    storage = LocalToEngine(local);
+    return storage;
+}
+
 std::string EngineToLocal(std::string_view engine) {
     engine = UpToFirstZero(engine);
     if (IsAscii(engine)) return std::string(engine);

@@ -13,6 +13,11 @@ namespace vantrel {
 // Local text, up to its first zero byte, to engine text.
 std::string LocalToEngine(std::string_view local);
 
+// The same as LocalToEngine, but plain ASCII (the common case for documents
+// and every program-built script) comes back as a view of local itself, and
+// only other text is converted into storage.
+std::string_view AsEngineText(std::string_view local, std::string& storage);
+
 // Engine text to local text, up to the first U+0000. A surrogate without its
 // partner has no form in local text and becomes U+FFFD.
 std::string EngineToLocal(std::string_view engine);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "json/engine_pool.h"
 #include "json/engine_text.h"
 #include "json/script_engine.h"
 #include "net/code_page.h"
@@ -58,6 +59,62 @@ function get__extend(target, source) {
     return target;
 }
 )js";
+
+// The root and the helpers' globals, after the prelude.
+constexpr std::string_view kRootSetup =
+    "var da = {}, str_Code = String.fromCharCode(9216), str_reg = new RegExp(str_Code, 'g');";
+// What a kept engine runs before its next holder gets it: reads leave nothing
+// else behind (see IsPlainPath).
+constexpr std::string_view kRootReset = "da = {}; str_reg.lastIndex = 0";
+
+EnginePool& Engines() {
+    // Never destroyed, so that an object outliving static destruction can
+    // still hand its engine back.
+    static EnginePool* pool =
+        new EnginePool(std::string(kPrelude) + std::string(kRootSetup), std::string(kRootReset), 4);
+    return *pool;
+}
+
+bool IsIdentifierChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$';
+}
+
+// A path of names, [digits] and quoted ['names'] only: a script built around
+// one can read values but never change any, since nothing in it calls,
+// assigns or declares.
+bool IsPlainPath(std::string_view path) {
+    std::size_t i = 0;
+    const std::size_t n = path.size();
+    while (i < n) {
+        if (path[i] == '[') {
+            ++i;
+            if (i < n && (path[i] == '\'' || path[i] == '"')) {
+                const char quote = path[i++];
+                while (i < n && path[i] != quote) {
+                    if (path[i] == '\\' || path[i] == '\r' || path[i] == '\n') return false;
+                    ++i;
+                }
+                if (i == n) return false;
+                ++i;
+            } else {
+                const std::size_t digits = i;
+                while (i < n && path[i] >= '0' && path[i] <= '9')
+                    ++i;
+                if (i == digits) return false;
+            }
+            if (i == n || path[i] != ']') return false;
+            ++i;
+            continue;
+        }
+        if (i > 0 && path[i++] != '.') return false;
+        const std::size_t name = i;
+        while (i < n && IsIdentifierChar(path[i]))
+            ++i;
+        if (i == name || (path[name] >= '0' && path[name] <= '9')) return false;
+    }
+    return true;
+}
 
 // Between the values of GetAllValues; a text no value is expected to contain.
 // Written with escapes so that the script text stays ASCII.
@@ -144,17 +201,12 @@ JsonObject JsonObject::Copy() const {
 }
 
 void JsonObject::Init() {
-    engine_ = ScriptEngine::Start();
-    if (!engine_) return;
-    engine_->RunGlobal(kPrelude);
-    engine_->EvalLogical(LocalToEngine("var " + rootName_ +
-                                       " = {}, str_Code = String.fromCharCode(9216), "
-                                       "str_reg = new RegExp(str_Code, 'g')"));
-    engine_->MarkFresh();
+    engine_ = Engines().Take();
 }
 
 bool JsonObject::Load(const std::string& text, bool plainForm, JsonError& error, bool wantError) {
-    return LoadEngineText(LocalToEngine(text), plainForm, wantError ? &error : nullptr);
+    std::string converted;
+    return LoadEngineText(AsEngineText(text, converted), plainForm, wantError ? &error : nullptr);
 }
 
 bool JsonObject::Clear() {
@@ -162,7 +214,7 @@ bool JsonObject::Clear() {
 }
 
 std::string JsonObject::ToText() {
-    return Text(Stringified(rootName_));
+    return Text(Stringified(rootName_), Access::kRead);
 }
 
 bool JsonObject::SetValue(const std::string& path, const std::string& value, bool valueIsJson) {
@@ -183,9 +235,10 @@ bool JsonObject::SetByEval(const std::string& path, const std::string& expressio
 }
 
 bool JsonObject::ResolvePath(std::string& path) {
-    if (path.starts_with(rootName_) && Logical(path + " != null")) return true;
+    const Access access = AccessFor(path);
+    if (path.starts_with(rootName_) && Logical(path + " != null", access)) return true;
     path = RewrittenPath(path);
-    return Logical(path + " != null");
+    return Logical(path + " != null", access);
 }
 
 bool JsonObject::Exists(const std::string& path) {
@@ -194,9 +247,10 @@ bool JsonObject::Exists(const std::string& path) {
 }
 
 int JsonObject::TypeOf(const std::string& path) {
+    const Access access = AccessFor(path);
     std::string p = Resolved(path);
-    if (Logical(p + " == null")) return kJsonNull;
-    std::string kind = Text("Object.prototype.toString.call(" + p + ")");
+    if (Logical(p + " == null", access)) return kJsonNull;
+    std::string kind = Text("Object.prototype.toString.call(" + p + ")", access);
     if (kind == "[object String]") return kJsonString;
     if (kind == "[object Array]") return kJsonArray;
     if (kind == "[object Object]") return kJsonObject;
@@ -206,22 +260,23 @@ int JsonObject::TypeOf(const std::string& path) {
 }
 
 std::string JsonObject::GetText(const std::string& path, bool jsonForm) {
+    const Access access = AccessFor(path);
     std::string p = Resolved(path);
-    if (jsonForm) return Text(Stringified(p));
-    return Text(p + ".toString()" + std::string(kUnmarkPlain));
+    if (jsonForm) return Text(Stringified(p), access);
+    return Text(p + ".toString()" + std::string(kUnmarkPlain), access);
 }
 
 int JsonObject::GetMemberNames(std::vector<std::string>& names, const std::string& path) {
-    names = SplitLocal(Text("get__name_All(" + Resolved(path) + ")"), "\r\n");
+    names = SplitLocal(Text("get__name_All(" + Resolved(path) + ")", AccessFor(path)), "\r\n");
     return static_cast<int>(names.size());
 }
 
 int JsonObject::GetCount(const std::string& path) {
-    return ToInt32(Number("get__count(" + Resolved(path) + ")"));
+    return ToInt32(Number("get__count(" + Resolved(path) + ")", AccessFor(path)));
 }
 
 JsonObject JsonObject::GetObject(const std::string& path) {
-    return ObjectFrom(Stringified(Resolved(path)));
+    return ObjectFrom(Stringified(Resolved(path)), AccessFor(path));
 }
 
 bool JsonObject::AddElement(const std::string& value, const std::string& path, bool valueIsJson,
@@ -236,13 +291,14 @@ bool JsonObject::AddElement(const std::string& value, const std::string& path, b
 }
 
 JsonObject JsonObject::GetElementObject(int index, const std::string& path) {
-    return ObjectFrom(Stringified(Resolved(path) + "[" + Index(index) + "]"));
+    return ObjectFrom(Stringified(Resolved(path) + "[" + Index(index) + "]"), AccessFor(path));
 }
 
 std::string JsonObject::GetElementText(int index, const std::string& path, bool jsonForm) {
+    const Access access = AccessFor(path);
     std::string element = Resolved(path) + "[" + Index(index) + "]";
-    if (jsonForm) return Text(Stringified(element));
-    return Text(element + std::string(kUnmarkPlain));
+    if (jsonForm) return Text(Stringified(element), access);
+    return Text(element + std::string(kUnmarkPlain), access);
 }
 
 bool JsonObject::SetElement(int index, const std::string& path, const std::string& value,
@@ -263,11 +319,11 @@ bool JsonObject::SetNumber(const std::string& path, double number) {
 }
 
 double JsonObject::GetNumber(const std::string& path) {
-    return Number(Resolved(path));
+    return Number(Resolved(path), AccessFor(path));
 }
 
 std::string JsonObject::GetJson(const std::string& path) {
-    return Text(Stringified(Resolved(path)));
+    return Text(Stringified(Resolved(path)), AccessFor(path));
 }
 
 std::shared_ptr<ScriptEngine> JsonObject::GetEngine() const {
@@ -287,7 +343,7 @@ int JsonObject::GetAllValues(std::vector<std::string>& values, const std::string
 std::string JsonObject::Resolved(const std::string& path) {
     // ResolvePath's own last evaluation only yields its result, which the
     // callers here do not use; the rewriting is all they need.
-    if (path.starts_with(rootName_) && Logical(path + " != null")) return path;
+    if (path.starts_with(rootName_) && Logical(path + " != null", AccessFor(path))) return path;
     return RewrittenPath(path);
 }
 
@@ -298,14 +354,14 @@ std::string JsonObject::RewrittenPath(const std::string& path) const {
 }
 
 bool JsonObject::LoadEngineText(std::string_view text, bool plainForm, JsonError* error) {
-    // Every Load starts from a fresh engine. One that nothing has run on yet
-    // and that no copy shares already is one; a dead one is replaced.
-    if (engine_ && (!engine_->Usable() || engine_->Touched() || engine_.use_count() > 1)) {
+    // Every Load starts from a fresh engine. A clean one that no copy shares
+    // already is one (the parse replaces its root); a dead one is replaced.
+    if (engine_ && (!engine_->Clean() || engine_.use_count() > 1 ||
+                    engine_->Limit() != ScriptEngine::MemoryLimit())) {
         Init();
     }
     if (!engine_) return false;
     const std::string root = LocalToEngine(rootName_);
-    engine_->EvalLogical("var " + root + " = null");
     EngineError failure;
     if (!plainForm && IsBlankText(text)) {
         // Evaluating nothing yields undefined, and that is what the root holds.
@@ -323,28 +379,43 @@ bool JsonObject::LoadEngineText(std::string_view text, bool plainForm, JsonError
         error->description = EngineToLocal(failure.message);
         error->line = failure.line;
     }
-    return engine_->EvalLogical(root + " != null");
+    return engine_->ReadLogical(root + " != null");
 }
 
-JsonObject JsonObject::ObjectFrom(const std::string& stringifyScript) {
+JsonObject JsonObject::ObjectFrom(const std::string& stringifyScript, Access access) {
     // The value moves as JSON text between the two engines, without a detour
     // through local text, so that every character arrives as it was.
-    std::string json = engine_ ? engine_->EvalText(LocalToEngine(stringifyScript)) : std::string();
+    std::string json;
+    if (engine_) {
+        const std::string script = LocalToEngine(stringifyScript);
+        json = access == Access::kRead ? engine_->ReadText(script) : engine_->EvalText(script);
+    }
     JsonObject object = Create();
     object.LoadEngineText(json, false, nullptr);
     return object;
 }
 
-bool JsonObject::Logical(const std::string& script) {
-    return engine_ && engine_->EvalLogical(LocalToEngine(script));
+JsonObject::Access JsonObject::AccessFor(const std::string& path) {
+    return IsPlainPath(path) ? Access::kRead : Access::kAny;
 }
 
-std::string JsonObject::Text(const std::string& script) {
-    return engine_ ? EngineToLocal(engine_->EvalText(LocalToEngine(script))) : std::string();
+bool JsonObject::Logical(const std::string& script, Access access) {
+    if (!engine_) return false;
+    const std::string code = LocalToEngine(script);
+    return access == Access::kRead ? engine_->ReadLogical(code) : engine_->EvalLogical(code);
 }
 
-double JsonObject::Number(const std::string& script) {
-    return engine_ ? engine_->EvalNumber(LocalToEngine(script)) : 0.0;
+std::string JsonObject::Text(const std::string& script, Access access) {
+    if (!engine_) return {};
+    const std::string code = LocalToEngine(script);
+    return EngineToLocal(access == Access::kRead ? engine_->ReadText(code)
+                                                 : engine_->EvalText(code));
+}
+
+double JsonObject::Number(const std::string& script, Access access) {
+    if (!engine_) return 0.0;
+    const std::string code = LocalToEngine(script);
+    return access == Access::kRead ? engine_->ReadNumber(code) : engine_->EvalNumber(code);
 }
 
 bool JsonObject::Run(const std::string& script) {

@@ -64,8 +64,9 @@ class JsonObject {
     void Destroy();
     // Another view of the same engine.
     JsonObject Copy() const;
-    // Starts a fresh engine with the prelude and an empty root object. When no
-    // engine can be started the instance holds none.
+    // Takes a fresh engine with the prelude and an empty root object (one kept
+    // from an earlier instance when there is one, reset to that same state).
+    // When no engine can be started the instance holds none.
     void Init();
     // Restarts the engine and parses text as JSON into the root. A text that
     // is not JSON leaves the root null and gives false; both forms parse alike,
@@ -125,12 +126,15 @@ class JsonObject {
     std::string RewrittenPath(const std::string& path) const;
     bool LoadEngineText(std::string_view text, bool plainForm, JsonError* error);
     // A new instance holding what the stringify script gives on this engine.
-    JsonObject ObjectFrom(const std::string& stringifyScript);
+    enum class Access { kAny, kRead };
+    static Access AccessFor(const std::string& path);
+    JsonObject ObjectFrom(const std::string& stringifyScript, Access access);
     // One evaluation of a local-text script, converted by kind; without an
-    // engine every one fails.
-    bool Logical(const std::string& script);
-    std::string Text(const std::string& script);
-    double Number(const std::string& script);
+    // engine every one fails. A script that only reads (one built around a
+    // plain path) says so, which keeps its compiled form and the engine clean.
+    bool Logical(const std::string& script, Access access = Access::kAny);
+    std::string Text(const std::string& script, Access access = Access::kAny);
+    double Number(const std::string& script, Access access = Access::kAny);
     bool Run(const std::string& script);
 
     std::string rootName_ = "da";

@@ -143,6 +143,7 @@ struct ParseRequest {
     const char* variable;
     const char* text;
     std::size_t length;
+    bool existed;
 };
 
 // Runs inside duk_safe_call, so anything it throws (a syntax error, running
@@ -150,6 +151,11 @@ struct ParseRequest {
 // because an engine error leaves through longjmp.
 duk_ret_t ParseStep(duk_context* ctx, void* udata) {
     auto* request = static_cast<ParseRequest*>(udata);
+    duk_push_global_object(ctx);
+    request->existed = duk_has_prop_string(ctx, -1, request->variable) != 0;
+    duk_pop(ctx);
+    duk_push_null(ctx);
+    duk_put_global_string(ctx, request->variable);
     duk_get_global_string(ctx, "JSON");
     duk_get_prop_string(ctx, -1, "parse");
     duk_dup(ctx, -2);
@@ -183,6 +189,46 @@ duk_ret_t RunBytecodeStep(duk_context* ctx, void* udata) {
     return 0;
 }
 
+// Compiled reads live in an array in the heap stash, out of every script's reach.
+constexpr const char* kReadsKey = "reads";
+// Longer code is compiled each time: reads are short path expressions, and
+// the bound keeps the kept forms small next to any document.
+constexpr std::size_t kMaxReadLength = 512;
+constexpr std::size_t kMaxReads = 2048;
+
+struct ReadSlot {
+    const char* data;
+    std::size_t length;
+    duk_uarridx_t slot;
+    bool freshArray;
+};
+
+// Compiles code as eval code (as duk_peval does) into its slot of the array.
+duk_ret_t CompileReadStep(duk_context* ctx, void* udata) {
+    auto* request = static_cast<ReadSlot*>(udata);
+    duk_push_heap_stash(ctx);
+    if (request->freshArray) {
+        duk_push_array(ctx);
+        duk_put_prop_string(ctx, -2, kReadsKey);
+    }
+    duk_get_prop_string(ctx, -1, kReadsKey);
+    duk_compile_lstring(ctx, DUK_COMPILE_EVAL, request->data, request->length);
+    duk_put_prop_index(ctx, -2, request->slot);
+    return 0;
+}
+
+// Calls a compiled read with the global object as "this", as duk_peval does,
+// and leaves its value as the result.
+duk_ret_t RunReadStep(duk_context* ctx, void* udata) {
+    auto* request = static_cast<ReadSlot*>(udata);
+    duk_push_heap_stash(ctx);
+    duk_get_prop_string(ctx, -1, kReadsKey);
+    duk_get_prop_index(ctx, -1, request->slot);
+    duk_push_global_object(ctx);
+    duk_call_method(ctx, 0);
+    return 1;
+}
+
 // Bytecode of the global programs run so far on this thread, by source.
 // Compiling the prelude costs most of a new engine's start; loading its
 // bytecode costs little. Only code compiled here is ever loaded.
@@ -197,8 +243,12 @@ void ScriptEngine::SetMemoryLimit(std::size_t bytes) {
     memoryLimit = bytes;
 }
 
-std::shared_ptr<ScriptEngine> ScriptEngine::Start() {
-    std::shared_ptr<ScriptEngine> engine(new ScriptEngine);
+std::size_t ScriptEngine::MemoryLimit() {
+    return memoryLimit;
+}
+
+std::unique_ptr<ScriptEngine> ScriptEngine::Start() {
+    std::unique_ptr<ScriptEngine> engine(new ScriptEngine);
     engine->limit_ = memoryLimit;
     std::jmp_buf exit;
     engine->fatalExit_ = &exit;
@@ -312,7 +362,6 @@ void ScriptEngine::OnFatal(void* udata, const char*) {
 template <class Body>
 bool ScriptEngine::Guarded(Body&& body) {
     if (!Usable()) return false;
-    touched_ = true;
     std::jmp_buf exit;
     std::jmp_buf* outer = fatalExit_;
     fatalExit_ = &exit;
@@ -328,6 +377,7 @@ bool ScriptEngine::Guarded(Body&& body) {
 
 template <class Reader>
 bool ScriptEngine::Evaluate(std::string_view code, Reader&& reader) {
+    clean_ = false;
     bool ok = false;
     Guarded([&] {
         ok = duk_peval_lstring(ctx_, code.data(), code.size()) == 0;
@@ -337,7 +387,44 @@ bool ScriptEngine::Evaluate(std::string_view code, Reader&& reader) {
     return ok;
 }
 
+bool ScriptEngine::PushCompiledRead(std::string_view code) {
+    ReadSlot request{code.data(), code.size(), 0, false};
+    auto known = reads_.find(code);
+    if (known != reads_.end()) {
+        request.slot = known->second;
+    } else {
+        if (reads_.size() >= kMaxReads) reads_.clear();
+        request.freshArray = reads_.empty();
+        request.slot = static_cast<duk_uarridx_t>(reads_.size());
+        if (duk_safe_call(ctx_, &CompileReadStep, &request, 0, 1) != DUK_EXEC_SUCCESS) {
+            // The error stays on the stack as the result, as for a failed run.
+            return false;
+        }
+        duk_pop(ctx_);
+        reads_.emplace(code, request.slot);
+    }
+    return duk_safe_call(ctx_, &RunReadStep, &request, 0, 1) == DUK_EXEC_SUCCESS;
+}
+
+template <class Reader>
+bool ScriptEngine::EvaluateRead(std::string_view code, Reader&& reader) {
+    if (code.size() > kMaxReadLength) {
+        bool wasClean = clean_;
+        bool ok = Evaluate(code, reader);
+        clean_ = wasClean;
+        return ok;
+    }
+    bool ok = false;
+    Guarded([&] {
+        ok = PushCompiledRead(code);
+        if (ok) reader(ctx_);
+        duk_pop(ctx_);
+    });
+    return ok;
+}
+
 bool ScriptEngine::RunGlobal(std::string_view code) {
+    clean_ = false;
     std::string& bytecode = CachedBytecode(code);
     if (bytecode.empty()) {
         CodeRequest source{code.data(), code.size()};
@@ -382,15 +469,34 @@ bool ScriptEngine::EvalNone(std::string_view code) {
     return Evaluate(code, [](duk_context*) {});
 }
 
+bool ScriptEngine::ReadLogical(std::string_view code) {
+    bool result = false;
+    EvaluateRead(code, [&](duk_context* ctx) { result = ToLogical(ctx, -1); });
+    return result;
+}
+
+std::string ScriptEngine::ReadText(std::string_view code) {
+    std::string result;
+    EvaluateRead(code, [&](duk_context* ctx) { result = ToText(ctx, -1); });
+    return result;
+}
+
+double ScriptEngine::ReadNumber(std::string_view code) {
+    double result = 0;
+    EvaluateRead(code, [&](duk_context* ctx) { result = ToNumber(ctx, -1); });
+    return result;
+}
+
 bool ScriptEngine::ParseJsonInto(const char* variable, std::string_view text, EngineError& error) {
     error = EngineError{};
-    ParseRequest request{variable, text.data(), text.size()};
+    ParseRequest request{variable, text.data(), text.size(), false};
     bool ok = false;
     bool entered = Guarded([&] {
         ok = duk_safe_call(ctx_, &ParseStep, &request, 0, 1) == DUK_EXEC_SUCCESS;
         if (!ok) error = DescribeError(ctx_);
         duk_pop(ctx_);
     });
+    if (!request.existed) clean_ = false;
     if (!entered) error.number = DUK_ERR_ERROR;
     return ok;
 }

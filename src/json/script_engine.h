@@ -2,9 +2,11 @@
 
 #include <csetjmp>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct duk_hthread;
@@ -29,10 +31,11 @@ struct EngineError {
 class ScriptEngine {
   public:
     // A fresh heap, or null when none can be made.
-    static std::shared_ptr<ScriptEngine> Start();
+    static std::unique_ptr<ScriptEngine> Start();
     // The most memory one heap may hold; an allocation beyond it fails as
     // out of memory inside the engine. For all heaps started afterwards.
     static void SetMemoryLimit(std::size_t bytes);
+    static std::size_t MemoryLimit();
 
     ~ScriptEngine();
     ScriptEngine(const ScriptEngine&) = delete;
@@ -46,16 +49,25 @@ class ScriptEngine {
     double EvalNumber(std::string_view code);
     // True when the evaluation did not fail; the value is dropped.
     bool EvalNone(std::string_view code);
-    // Sets the global variable to JSON.parse(text). On failure the variable is
-    // left as it was and error describes why; on success error is cleared.
+    // Reads: code that only looks at values and changes nothing. Its compiled
+    // form is kept for the next read of the same code (per heap, bounded), and
+    // a read leaves the engine clean.
+    bool ReadLogical(std::string_view code);
+    std::string ReadText(std::string_view code);
+    double ReadNumber(std::string_view code);
+    // Sets the global variable to JSON.parse(text). On failure the variable
+    // holds null and error describes why; on success error is cleared. Parsing
+    // into a global that already exists leaves the engine clean.
     bool ParseJsonInto(const char* variable, std::string_view text, EngineError& error);
 
     bool Usable() const { return ctx_ != nullptr && !dead_; }
+    std::size_t Limit() const { return limit_; }
 
-    // Whether anything ran since MarkFresh: an untouched engine is as good as
-    // a new one, and starting a heap is the dearest step of all.
-    void MarkFresh() { touched_ = false; }
-    bool Touched() const { return touched_; }
+    // Clean: since MarkClean only reads and parses into existing globals ran,
+    // so every global, member and prototype is as it was then. Anything else
+    // (or a fatal error) makes the engine unclean until the next MarkClean.
+    void MarkClean() { clean_ = true; }
+    bool Clean() const { return clean_ && Usable(); }
 
   private:
     ScriptEngine() = default;
@@ -73,13 +85,27 @@ class ScriptEngine {
     bool Guarded(Body&& body);
     template <class Reader>
     bool Evaluate(std::string_view code, Reader&& reader);
+    template <class Reader>
+    bool EvaluateRead(std::string_view code, Reader&& reader);
+    // Pushes the compiled read for code (compiling it on first use); false
+    // with nothing pushed when it does not compile. Runs inside Guarded.
+    bool PushCompiledRead(std::string_view code);
 
     duk_hthread* ctx_ = nullptr;
     bool dead_ = false;
-    bool touched_ = false;
+    bool clean_ = false;
     std::jmp_buf* fatalExit_ = nullptr;
     std::size_t used_ = 0;
     std::size_t limit_ = 0;
+
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+    // Compiled reads: code -> index in an array kept in the heap stash.
+    std::unordered_map<std::string, unsigned, TextHash, std::equal_to<>> reads_;
 
     // The engine makes and drops many small blocks (most of a heap's start
     // and stop time went to malloc and free): those come from chunks of this
