@@ -42,9 +42,15 @@ void AppendUnitAsUtf8(std::string& out, std::uint32_t unit) {
     }
 }
 
-void AppendUtf16Le(std::string& out, std::uint32_t unit) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
+void AppendCodePointAsUtf8(std::string& out, std::uint32_t point) {
+    if (point < 0x10000) {
+        AppendUnitAsUtf8(out, point);
+        return;
+    }
+    out += static_cast<char>(0xF0 | point >> 18);
+    out += static_cast<char>(0x80 | (point >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (point & 0x3F));
 }
 
 // Decodes one sequence at text[i] (advancing i) the way the engine writes
@@ -81,9 +87,22 @@ std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
 std::string LocalToEngine(std::string_view local) {
     local = UpToFirstZero(local);
     if (IsAscii(local)) return std::string(local);
+    // The converter's UTF-8 is valid, and it equals the engine's form except
+    // that a character beyond U+FFFF (a four-byte sequence) becomes two
+    // surrogates.
+    std::string utf8 = ToUtf8(local);
+    if (utf8.find_first_of("\xF0\xF1\xF2\xF3\xF4") == std::string::npos) return utf8;
     std::string out;
-    out.reserve(local.size() * 3 / 2);
-    ForEachUnit(local, [&](std::uint16_t unit) { AppendUnitAsUtf8(out, unit); });
+    out.reserve(utf8.size() + 8);
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0xF0) {
+            out += utf8[i++];
+            continue;
+        }
+        const std::uint32_t point = NextCodePoint(utf8, i) - 0x10000;
+        AppendUnitAsUtf8(out, 0xD800 | point >> 10);
+        AppendUnitAsUtf8(out, 0xDC00 | (point & 0x3FF));
+    }
     return out;
 }
 
@@ -97,20 +116,27 @@ std::string_view AsEngineText(std::string_view local, std::string& storage) {
 std::string EngineToLocal(std::string_view engine) {
     engine = UpToFirstZero(engine);
     if (IsAscii(engine)) return std::string(engine);
-    std::string utf16;
-    utf16.reserve(engine.size() * 2);
+    // To plain UTF-8 first: a surrogate pair becomes its character, a lone
+    // surrogate U+FFFD, as the converter from UTF-16 would make them.
+    std::string utf8;
+    utf8.reserve(engine.size());
     for (std::size_t i = 0; i < engine.size();) {
         std::uint32_t point = NextCodePoint(engine, i);
-        if (point > 0xFFFF) {
-            point -= 0x10000;
-            AppendUtf16Le(utf16, 0xD800 | point >> 10);
-            AppendUtf16Le(utf16, 0xDC00 | (point & 0x3FF));
-        } else {
-            AppendUtf16Le(utf16, point);
+        if (point >= 0xD800 && point < 0xDC00) {
+            std::size_t next = i;
+            const std::uint32_t low = next < engine.size() ? NextCodePoint(engine, next) : 0;
+            if (low >= 0xDC00 && low < 0xE000) {
+                point = 0x10000 + ((point - 0xD800) << 10) + (low - 0xDC00);
+                i = next;
+            } else {
+                point = 0xFFFD;
+            }
+        } else if (point >= 0xDC00 && point < 0xE000) {
+            point = 0xFFFD;
         }
+        AppendCodePointAsUtf8(utf8, point);
     }
-    // The converter turns a lone surrogate into U+FFFD; a pair becomes its character.
-    return FromUtf16(utf16);
+    return Utf8ToLocal(utf8);
 }
 
 std::string QuoteLiteral(std::string_view local) {
