@@ -1,0 +1,56 @@
+#include "viewer/video_download.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace vantrel {
+
+std::filesystem::path VideoFolder() {
+    std::filesystem::path data;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    // The base directory specification ignores a relative value.
+    if (xdg && *xdg == '/') {
+        data = xdg;
+    } else if (home && *home) {
+        data = std::filesystem::path(home) / ".local" / "share";
+    } else {
+        data = std::filesystem::temp_directory_path();
+    }
+    return data / "vantrel" / "抖音视频";
+}
+
+std::string DownloadStamp(const std::tm& local) {
+    std::string stamp = std::to_string(local.tm_year + 1900) + "年" +
+                        std::to_string(local.tm_mon + 1) + "月" + std::to_string(local.tm_mday) +
+                        "日";
+    if (local.tm_sec != 0) {
+        return stamp + std::to_string(local.tm_hour) + "时" + std::to_string(local.tm_min) + "分" +
+               std::to_string(local.tm_sec) + "秒";
+    }
+    if (local.tm_min != 0)
+        return stamp + std::to_string(local.tm_hour) + "时" + std::to_string(local.tm_min) + "分";
+    if (local.tm_hour != 0) return stamp + std::to_string(local.tm_hour) + "时";
+    return stamp;
+}
+
+std::string DownloadFileName(const std::tm& local, std::string_view awemeId) {
+    std::string name = DownloadStamp(local);
+    for (char c : awemeId)
+        if (c >= '0' && c <= '9') name += c;
+    return name + ".mp4";
+}
+
+DownloadOutcome DownloadVideo(std::string_view address, std::string_view awemeId,
+                              const std::filesystem::path& folder, const std::tm& local,
+                              const DownloadProgress& progress) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (address.empty()) return DownloadOutcome::kNoAddress;
+    const std::filesystem::path file = folder / DownloadFileName(local, awemeId);
+    DownloadStatus status = HttpDownloadToFile(address, file, progress);
+    if (status == DownloadStatus::kFileFailed) status = HttpDownloadToFile(address, file, progress);
+    return status == DownloadStatus::kSaved ? DownloadOutcome::kSaved : DownloadOutcome::kFailed;
+}
+
+}  // namespace vantrel
