@@ -15,12 +15,14 @@
 #include "app/list_exporter.h"
 #include "app/list_printer.h"
 #include "app/main_window.h"
+#include "media/media_player.h"
 #include "net/pending_messages.h"
 #include "settings/settings_window.h"
 #include "shell/taskbar_shell.h"
 #include "sources/demo_server.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
+#include "viewer/video_viewer.h"
 
 namespace {
 
@@ -121,9 +123,12 @@ int main(int argc, char* argv[]) {
 
     // The program's global objects, made once for the whole run.
     vantrel::TaskbarShell taskbarShell;
-
+    // The one media player; the video window makes its control.
+    vantrel::MediaPlayer player;
     auto window = std::make_unique<vantrel::MainWindow>();
     window->SetAutoSavePeriodForTests(AutoSavePeriodForTests());
+    vantrel::VideoViewer viewer(player, window->State().clickedLinks, window->State().videoSoundOn);
+    window->onDouyinLinks = [&viewer, &window] { viewer.ShowLinks(window.get()); };
     for (int n = 1; n <= vantrel::SOURCE_COUNT; ++n) {
         const auto source = static_cast<vantrel::SourceId>(n);
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));

@@ -38,14 +38,15 @@ QTimer* EdgeTimer(MainWindow& window) {
     return window.findChild<QTimer*>(QStringLiteral("时钟_靠边"));
 }
 
-// The video window comes with its own work; until then a Douyin row only
-// remembers its links.
-void RememberDouyinLinks(AppState& state, int row) {
+// A Douyin row keeps its links for the video window, which plays them.
+void PlayDouyinLinks(MainWindow& window, int row) {
+    AppState& state = window.State();
     if (state.rowLinks.empty() || row < 0 || row >= static_cast<int>(state.rowLinks.size())) {
         return;
     }
     state.clickedLinksText = state.rowLinks[row];
     state.clickedLinks = SplitText(state.clickedLinksText, "|");
+    if (!state.clickedLinks.empty() && window.onDouyinLinks) window.onDouyinLinks();
 }
 
 void ShowDescription(MainWindow& window, int row) {
@@ -96,7 +97,7 @@ void OpenRowLink(MainWindow& window, int row) {
             if (!title.empty()) OpenLink(ToutiaoSearchLink(title));
             break;
         case SourceId::kDouyin:
-            RememberDouyinLinks(state, row);
+            PlayDouyinLinks(window, row);
             break;
         default:
             break;

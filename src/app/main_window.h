@@ -76,6 +76,8 @@ class MainWindow : public SkinWindow {
     std::function<void()> onAutoSaveTick;
     std::function<void()> onEdgeTick;
     std::function<void()> onOpenSettings;
+    // A Douyin row was activated and its links are in clickedLinks.
+    std::function<void()> onDouyinLinks;
 
   signals:
     // The window was closed; the program ends (and destroys the window).
