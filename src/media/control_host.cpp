@@ -58,31 +58,22 @@ HostedControl* MakeControl(std::string_view clsid, QWidget* site) {
 }  // namespace
 
 void ControlHost::ApplyBorder(QFrame& window, int border) {
-    switch (border) {
-        case kBorderClientEdge:
-            window.setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            window.setLineWidth(2);
-            break;
-        case kBorderDialogFrame:
-            window.setFrameStyle(QFrame::Panel | QFrame::Raised);
-            window.setLineWidth(3);
-            break;
-        case kBorderStaticEdge:
-            window.setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            window.setLineWidth(1);
-            break;
-        case kBorderClientAndDialog:
-            window.setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            window.setLineWidth(5);
-            break;
-        case kBorderLine:
-            window.setFrameStyle(QFrame::Box | QFrame::Plain);
-            window.setLineWidth(1);
-            break;
-        default:
-            window.setFrameStyle(QFrame::NoFrame);
-            break;
-    }
+    struct Frame {
+        int style;
+        int lineWidth;
+    };
+    // Sunken edge, raised dialog frame, thin static edge, both edges, a line.
+    static constexpr Frame kFrames[] = {
+        {QFrame::NoFrame, 0},
+        {QFrame::Panel | QFrame::Sunken, 2},
+        {QFrame::Panel | QFrame::Raised, 3},
+        {QFrame::Panel | QFrame::Sunken, 1},
+        {QFrame::Panel | QFrame::Sunken, 5},
+        {QFrame::Box | QFrame::Plain, 1},
+    };
+    const Frame& frame = kFrames[border >= 1 && border <= 5 ? border : 0];
+    window.setFrameStyle(frame.style);
+    window.setLineWidth(frame.lineWidth);
 }
 
 QWidget* ControlHost::CreateActiveX(QWidget* parent, std::string_view clsid, int left, int top,

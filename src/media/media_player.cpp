@@ -45,32 +45,26 @@ bool MediaPlayer::Move(const QRect& place) {
     return true;
 }
 
-int MediaPlayer::Left(int value, bool set) {
-    if (!set) return Place().x();
+bool MediaPlayer::MoveEdge(void (QRect::*change)(int), int value) {
     QRect place = Place();
-    place.moveLeft(value);
+    (place.*change)(value);
     return Move(place);
+}
+
+int MediaPlayer::Left(int value, bool set) {
+    return set ? MoveEdge(&QRect::moveLeft, value) : Place().x();
 }
 
 int MediaPlayer::Top(int value, bool set) {
-    if (!set) return Place().y();
-    QRect place = Place();
-    place.moveTop(value);
-    return Move(place);
+    return set ? MoveEdge(&QRect::moveTop, value) : Place().y();
 }
 
 int MediaPlayer::Width(int value, bool set) {
-    if (!set) return Place().width();
-    QRect place = Place();
-    place.setWidth(value);
-    return Move(place);
+    return set ? MoveEdge(&QRect::setWidth, value) : Place().width();
 }
 
 int MediaPlayer::Height(int value, bool set) {
-    if (!set) return Place().height();
-    QRect place = Place();
-    place.setHeight(value);
-    return Move(place);
+    return set ? MoveEdge(&QRect::setHeight, value) : Place().height();
 }
 
 void MediaPlayer::MoveControl(std::optional<int> left, std::optional<int> top,

@@ -131,6 +131,8 @@ class MediaPlayer {
     QVariant Call(const char* object, const char* member, const QVariantList& arguments = {});
     QRect Place() const;
     bool Move(const QRect& place);
+    // The place with one value changed.
+    bool MoveEdge(void (QRect::*change)(int), int value);
 
     ControlHost host_;
     QPointer<QWidget> window_;

@@ -49,11 +49,22 @@ void DrawDownload(QPainter& p) {
     p.drawLine(QPointF(10, 30), QPointF(30, 30));
 }
 
-QImage Canvas(int size) {
-    QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::transparent);
-    return picture;
-}
+// A transparent square picture and a painter on it in 40-unit coordinates.
+struct Canvas {
+    explicit Canvas(int size) : picture(size, size, QImage::Format_ARGB32_Premultiplied) {
+        picture.fill(Qt::transparent);
+        painter.begin(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 40.0, size / 40.0);
+        painter.setPen(Qt::NoPen);
+    }
+    QImage Done() {
+        painter.end();
+        return picture;
+    }
+    QImage picture;
+    QPainter painter;
+};
 
 }  // namespace
 
@@ -90,40 +101,34 @@ void IconButton::paintEvent(QPaintEvent*) {
 }
 
 QImage HeartPicture(int size) {
-    QImage picture = Canvas(size);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 40.0, size / 40.0);
+    Canvas canvas(size);
+    QPainter& p = canvas.painter;
     QPainterPath heart;
     heart.moveTo(20, 33);
     heart.cubicTo(4, 22, 4, 8, 14, 8);
     heart.cubicTo(18, 8, 20, 12, 20, 13);
     heart.cubicTo(20, 12, 22, 8, 26, 8);
     heart.cubicTo(36, 8, 36, 22, 20, 33);
-    p.setPen(Qt::NoPen);
     p.setBrush(ColorFromArgb(0xFFFE2C55));
     p.drawPath(heart);
-    return picture;
+    return canvas.Done();
 }
 
 QImage CommentPicture(int size) {
-    QImage picture = Canvas(size);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 40.0, size / 40.0);
+    Canvas canvas(size);
+    QPainter& p = canvas.painter;
     QPainterPath bubble;
     bubble.addRoundedRect(QRectF(6, 8, 28, 20), 9, 9);
     QPainterPath tail;
     tail.moveTo(12, 26);
     tail.lineTo(10, 34);
     tail.lineTo(19, 27);
-    p.setPen(Qt::NoPen);
     p.setBrush(ColorFromArgb(skin::kText));
     p.drawPath(bubble.united(tail));
     p.setBrush(ColorFromArgb(skin::kWindow));
     for (double x : {14.0, 20.0, 26.0})
         p.drawEllipse(QPointF(x, 18), 1.8, 1.8);
-    return picture;
+    return canvas.Done();
 }
 
 }  // namespace vantrel
