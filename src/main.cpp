@@ -57,6 +57,7 @@ int PrintAndExit(const vantrel::CommandLine& options) {
         vantrel::PrintList(source, FetchRoutineOf(source), options.json);
     std::fwrite(printed.output.data(), 1, printed.output.size(), stdout);
     if (!printed.reason.empty()) std::fprintf(stderr, "%s\n", printed.reason.c_str());
+    if (options.verbose) std::fprintf(stderr, "%s\n", printed.health.c_str());
     return printed.status;
 }
 
@@ -94,7 +95,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<vantrel::DemoServer> demo;
     std::string serviceBase = options.serviceBase;
     if (options.demo) {
-        demo = std::make_unique<vantrel::DemoServer>();
+        demo = std::make_unique<vantrel::DemoServer>(options.demoFallback);
         if (!demo->Start()) {
             std::fputs("the demo server could not start on 127.0.0.1\n", stderr);
             return 1;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "settings/settings_file.h"
+#include "sources/fetch_result.h"
 
 namespace vantrel {
 
@@ -36,6 +38,15 @@ using DouyinRowLinks = std::vector<std::string>;
 
 using TimePoint = std::chrono::system_clock::time_point;
 
+// What the fetches of one source told about its requests, kept for the run.
+struct SourceHealth {
+    int answeredBy = -1;  // the request that gave the last list (0 documented); -1 none yet
+    TimePoint answeredAt{};
+    RequestFailure lastFailure;    // the latest request that gave no list
+    TimePoint failedAt{};          // zero while none failed
+    bool lastFetchFailed = false;  // no request of the latest fetch gave a list
+};
+
 // The process-wide state of the main window. Fields in the order start-up
 // resets them; the initial values are those of a first run.
 struct AppState {
@@ -58,6 +69,11 @@ struct AppState {
     DouyinRowLinks rowLinks;
     std::string clickedLinksText;           // the rowLinks element of the last activated Douyin row
     std::vector<std::string> clickedLinks;  // clickedLinksText split at "|"
+    // Beyond the saved state: per row of the list, a page its activation opens
+    // instead of the source's usual action (empty for most rows).
+    std::vector<std::string> rowPages;
+    std::array<SourceHealth, SOURCE_COUNT> health{};
+    bool fetching = false;  // a fetch is waiting for its answer
 };
 
 }  // namespace vantrel

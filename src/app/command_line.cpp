@@ -1,8 +1,8 @@
 #include "app/command_line.h"
 
 #include <algorithm>
-#include <iterator>
 #include <charconv>
+#include <iterator>
 
 namespace vantrel {
 namespace {
@@ -14,8 +14,15 @@ std::string ApplyServiceBase(CommandLine& line, std::string_view value) {
     return {};
 }
 
-std::string ApplyDemo(CommandLine& line, std::string_view) {
+std::string ApplyDemo(CommandLine& line, std::string_view value) {
+    if (!value.empty() && value != "fallback") return "--demo takes no value but fallback";
     line.demo = true;
+    line.demoFallback = value == "fallback";
+    return {};
+}
+
+std::string ApplyVerbose(CommandLine& line, std::string_view) {
+    line.verbose = true;
     return {};
 }
 
@@ -125,8 +132,9 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
          &ApplyServiceBase},
         {"--demo", "",
          "show built-in sample lists served from a loopback server inside the program; nothing "
-         "leaves the machine",
-         &ApplyDemo},
+         "leaves the machine (--demo=fallback: the documented list requests fail, so the lists "
+         "come from the fallback requests)",
+         &ApplyDemo, true},
         {"--print", "SOURCE",
          "write the list of SOURCE (weibo, baidu, toutiao, douyin or 1-4) to standard output "
          "as tab-separated UTF-8 and exit: 0 filled, 1 nothing to fill, 2 no answer",
@@ -140,6 +148,9 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
         {"--timeout", "SECONDS",
          "give up on a service request after SECONDS of connecting or of silence (default 30)",
          &ApplyTimeout},
+        {"--verbose", "",
+         "with --print: also tell on standard error which request answered and the last failure",
+         &ApplyVerbose},
         {"--help", "", "show this text and exit", &ApplyHelp},
         {"--version", "", "show the program's version and exit", &ApplyVersion},
     };
@@ -169,7 +180,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
             line.error = argument.starts_with('-')
                              ? "unknown option: " + std::string(argument)
                              : "unexpected argument: " + std::string(argument);
-        } else if (wanted == 0 && joined) {
+        } else if (wanted == 0 && joined && !option->optionalValue) {
             line.error = std::string(name) + " takes no value";
         } else if (following > 0 && i + following >= argc) {
             line.error = std::string(name) + " needs " + (wanted > 1 ? "values" : "a value") +

@@ -12,9 +12,11 @@ struct CommandLine {
     std::string
         serviceBase;    // "scheme://host[:port]" every service request goes to; empty: real hosts
     bool demo = false;  // serve built-in sample answers from a loopback server inside the program
-    std::string print;  // --print SOURCE: write the list to standard output, no window
-    bool json = false;  // --format json instead of tab-separated lines
-    std::string exportSource;  // --export SOURCE FILE: write the list as a spreadsheet, no window
+    bool demoFallback = false;  // --demo=fallback: the demo fails every documented list request
+    std::string print;          // --print SOURCE: write the list to standard output, no window
+    bool json = false;          // --format json instead of tab-separated lines
+    bool verbose = false;       // with --print: the source's health to standard error
+    std::string exportSource;   // --export SOURCE FILE: write the list as a spreadsheet, no window
     std::string exportFile;
     int timeoutSeconds = 0;  // --timeout: of every service request; 0 keeps the default
     bool help = false;
@@ -32,6 +34,7 @@ struct CommandLineOption {
     // byte, which no argument can hold); returns an error text, empty when it
     // is accepted.
     std::string (*apply)(CommandLine& line, std::string_view value);
+    bool optionalValue = false;  // a switch that may take "=VALUE"
 };
 
 const std::vector<CommandLineOption>& CommandLineOptions();

@@ -86,6 +86,12 @@ class FocusOnEnter : public QObject {
 void OpenRowLink(MainWindow& window, int row) {
     const std::string title = CellText(window, row, kTitleColumn);
     AppState& state = window.State();
+    // Rows of some fallback lists name their own page: it opens directly,
+    // with no search to resolve and no video window.
+    if (row >= 0 && row < static_cast<int>(state.rowPages.size()) && !state.rowPages[row].empty()) {
+        OpenLink(state.rowPages[row]);
+        return;
+    }
     switch (state.currentSource) {
         case SourceId::kWeibo:
             if (!title.empty()) OpenLink(WeiboSearchLink(title));

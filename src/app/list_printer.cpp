@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/source_buttons.h"
+#include "app/source_health.h"
 #include "model/list_model.h"
 #include "net/code_page.h"
 #include "settings/encrypted_store.h"
@@ -88,13 +89,15 @@ std::string FormatTsv(const std::vector<std::vector<std::string>>& rows) {
     return out;
 }
 
-std::string FormatJson(const std::vector<std::vector<std::string>>& rows) {
+std::string FormatJson(const std::vector<std::vector<std::string>>& rows,
+                       const std::string& request, const std::string& health) {
     std::string out = "[";
     for (size_t r = 0; r < rows.size(); ++r) {
         out += r ? ",\n {" : "\n {";
         for (size_t i = 0; i < kColumns.size(); ++i) {
             out += (i ? ", " : "") + JsonString(kColumns[i]) + ": " + JsonString(rows[r][i]);
         }
+        out += ", \"request\": " + JsonString(request) + ", \"health\": " + JsonString(health);
         out += "}";
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");
@@ -141,6 +144,7 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
     } else {
         fetched.status = 0;
     }
+    fetched.health = state.health[static_cast<int>(source) - 1];
     return fetched;
 }
 
@@ -154,7 +158,10 @@ PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
     }
 
     PrintedList printed;
-    printed.output = json ? FormatJson(rows) : FormatTsv(rows);
+    const SourceHealth& health = fetched.health;
+    printed.health = ToUtf8(HealthText(source, health));
+    const std::string request = health.answeredBy < 0 ? "" : ToUtf8(RequestName(health.answeredBy));
+    printed.output = json ? FormatJson(rows, request, printed.health) : FormatTsv(rows);
     printed.status = fetched.status;
     printed.reason = fetched.reason;
     return printed;

@@ -21,6 +21,7 @@ struct ScriptFetch {
     std::string reason;             // one line for standard error when status is not 0
     ListModel list;                 // the trending columns, filled as the window fills them
     std::vector<std::string> tags;  // each row's tag word, which the list shows as a picture
+    SourceHealth health;            // which request answered, the last failure
 };
 
 // Runs a source's fetch into the same list model the window shows, with the
@@ -32,10 +33,12 @@ struct PrintedList {
     int status = 2;      // 0 filled, 1 answered but filled nothing, 2 the request failed
     std::string output;  // UTF-8: a header line and one line per row, or a JSON array
     std::string reason;  // one line for standard error when status is not 0
+    std::string health;  // UTF-8: which request answered and the last failure (the tooltip's text)
 };
 
 // Fetches as FetchForScript and writes the rows for scripts: tab-separated columns rank, title,
-// tag, desc, rank_marker, tag_marker, title_color, or the same rows as JSON objects.
+// tag, desc, rank_marker, tag_marker, title_color, or the same rows as JSON objects, which also
+// carry the request that answered ("request") and the source's health ("health").
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
                       const std::filesystem::path& settingsPath = SettingsPath());
 

@@ -9,9 +9,9 @@
 
 #include <cmath>
 
-#include "app/format_elapsed.h"
 #include "app/marker_images.h"
 #include "app/settings_apply.h"
+#include "app/source_health.h"
 #include "app/taskbar_button.h"
 #include "desktop/edge_hide_tick.h"
 #include "desktop/window_capture.h"
@@ -233,6 +233,17 @@ void MainWindow::ConnectControls() {
                 [this, source] { buttons_.PointerLeft(source); });
     }
     buttons_.SetListener([this] { ApplyButtonStyles(); });
+    refresh_.SetFetchListener([this] {
+        RefreshAgeLabel();
+        ShowSourceHealth();
+    });
+}
+
+void MainWindow::ShowSourceHealth() {
+    for (SourceId source : kSources) {
+        const SourceHealth& health = state_.health[static_cast<int>(source) - 1];
+        SourceButton(source)->setToolTip(QStringFromLocal(HealthText(source, health)));
+    }
 }
 
 CaptionButton* MainWindow::SourceButton(SourceId source) const {
@@ -325,9 +336,9 @@ void MainWindow::RestartAutoSaveTimer() {
 void MainWindow::RefreshAgeLabel() {
     // Before the first refresh there is no age to tell: a count from the zero
     // time would read as decades.
-    if (state_.lastUpdate == TimePoint{}) return;
-    ageLabel_->SetText(
-        QStringFromLocal(AgeLabelText(std::chrono::system_clock::now(), state_.lastUpdate)));
+    const std::string text = StatusLabelText(state_, std::chrono::system_clock::now());
+    if (text.empty()) return;
+    ageLabel_->SetText(QStringFromLocal(text));
 }
 
 void MainWindow::RelayoutMainWindow(int w, int h) {

@@ -97,6 +97,8 @@ class MainWindow : public SkinWindow {
     void ApplyStartupSettings();
     void ApplyButtonStyles();
     void RefreshAgeLabel();
+    // Each source button's tooltip tells which request answered last.
+    void ShowSourceHealth();
     void RunEdgeTimerIfDocking();
     CaptionButton* SourceButton(SourceId source) const;
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/fill_row.h"
+#include "app/source_health.h"
 
 namespace vantrel {
 
@@ -57,20 +58,28 @@ bool RefreshCycle::FetchSource(SourceId source) {
     if (!IsSourceNumber(n)) return false;
     const std::uint64_t generation = ++generation_;
     list_.DeleteItem(-1);
+    state_.rowPages.clear();
     if (source == SourceId::kDouyin) state_.rowLinks.clear();
     if (!routines_[n - 1]) return false;
 
     // Copied: a fetch started while this one waits may replace the routine.
     const FetchRoutine routine = routines_[n - 1];
+    state_.fetching = true;
+    if (listener_) listener_();
     const FetchResult result = routine();
     if (generation != generation_) return false;
+    state_.fetching = false;
 
     int rank = result.rankBase;
     for (const ListEntry& entry : result.entries) {
         FillRow(list_, state_, rank++, entry);
+        state_.rowPages.push_back(entry.page);
         if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
     }
-    if (MovesLastUpdate(source, result.status)) state_.lastUpdate = clock_();
+    const TimePoint now = clock_();
+    RecordFetch(state_.health[n - 1], result, now);
+    if (MovesLastUpdate(source, result.status)) state_.lastUpdate = now;
+    if (listener_) listener_();
     return true;
 }
 

@@ -23,6 +23,9 @@ class RefreshCycle {
         Clock clock = [] { return std::chrono::system_clock::now(); });
 
     void SetFetchRoutine(SourceId source, FetchRoutine routine);
+    // Called when a fetch starts waiting and when it is done, so that the
+    // window can show the load and the sources' health at once.
+    void SetFetchListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
     // A source button click: restyles the buttons, makes `source` current and
     // fetches it (again, when it was already shown). Other numbers do nothing.
@@ -32,9 +35,9 @@ class RefreshCycle {
     void RefreshCurrentSource();
 
     // Empties the list (and, for Douyin, the row links), runs the source's
-    // routine, fills one row per entry and moves lastUpdate unless the request
-    // failed outright. The routines let pending events run, so another fetch
-    // can start inside this one: the later one wins and this one returns false
+    // routine, fills one row per entry, notes the source's health and moves
+    // lastUpdate unless the request failed outright. The routines let pending events run, so
+    // another fetch can start inside this one: the later one wins and this one returns false
     // without touching the list. Also false for a source without a routine.
     bool FetchSource(SourceId source);
 
@@ -54,6 +57,7 @@ class RefreshCycle {
     int holds_ = 0;
     SourceId heldSelection_ = SourceId::kNone;
     bool heldRefresh_ = false;
+    std::function<void()> listener_;
 };
 
 }  // namespace vantrel

@@ -129,6 +129,10 @@ void SetBlockingTimeoutSeconds(int seconds) {
     BlockingSeconds() = seconds > 0 ? seconds : 30;
 }
 
+int CurrentBlockingTimeoutSeconds() {
+    return static_cast<int>(BlockingSeconds());
+}
+
 void ClearSharedCookies() {
     if (curl::Available()) Cookies().Clear();
 }

@@ -18,6 +18,7 @@ void SetExtraCaFile(std::string path);
 // for connecting, and for any stretch with no bytes moving. Default 30. A
 // whole exchange ends, failing as a time-out, at twice this.
 void SetBlockingTimeoutSeconds(int seconds);
+int CurrentBlockingTimeoutSeconds();
 
 // Forgets the cookies that InetRequest calls without supplied cookies keep.
 void ClearSharedCookies();

@@ -80,11 +80,52 @@ HttpServerResponse NotFound() {
     return response;
 }
 
+HttpServerResponse Unavailable() {
+    HttpServerResponse response;
+    response.status = 503;
+    response.body = "unavailable\n";
+    return response;
+}
+
+// The two sites that hand out cookies before their lists answer.
+HttpServerResponse CookieHome() {
+    HttpServerResponse response;
+    response.contentType = kHtml;
+    response.headers.emplace_back("Set-Cookie", "SUB=demo-visitor; Path=/; HttpOnly");
+    response.headers.emplace_back("Set-Cookie", "ttwid=1%7Cdemo; Path=/; HttpOnly");
+    response.body = "<!doctype html><html><body>ok</body></html>\n";
+    return response;
+}
+
+// The fallback list requests; an empty response.body when the path is none.
+HttpServerResponse FallbackAnswer(const HttpServerRequest& request, const std::string& base) {
+    const std::string path = request.Path();
+    if (path == "/ajax/side/hotSearch") return Sample("weibo_side_hot.json", kJson, base);
+    if (path == "/api/container/getIndex") return Sample("weibo_hot.json", kJson, base);
+    if (path == "/hot-event/hot-board/") return Sample("toutiao_hot_board.json", kJson, base);
+    if (path == "/aweme/v1/web/hot/search/list/" || path == "/aweme/v1/hot/search/list/")
+        return Sample("douyin_word_list.json", kJson, base);
+    return {};
+}
+
 }  // namespace
 
-HttpServerResponse DemoAnswer(const HttpServerRequest& request, const std::string& base) {
+HttpServerResponse DemoAnswer(const HttpServerRequest& request, const std::string& base,
+                              bool failDocumented) {
     const std::string path = request.Path();
     const std::string query = request.Query();
+    if (request.method == "GET") {
+        if (path == "/") return CookieHome();
+        HttpServerResponse fallback = FallbackAnswer(request, base);
+        if (!fallback.body.empty()) return fallback;
+    }
+    if (failDocumented) {
+        if (path == "/board" && query == "tab=realtime")
+            return Sample("baidu_board_nested.html", kHtml, base);
+        if (path == "/2/guest/page" || path == "/api/suggest_words/" ||
+            path == "/aweme/v1/creator/data/billboard/")
+            return Unavailable();
+    }
     if (path == "/aweme/v1/play/" || path == "/aweme/v1/playwm/") {
         HttpServerResponse response;
         response.status = 302;
@@ -130,7 +171,9 @@ HttpServerResponse DemoAnswer(const HttpServerRequest& request, const std::strin
     return LinkPage(request);
 }
 
-DemoServer::DemoServer()
-    : server_([this](const HttpServerRequest& request) { return DemoAnswer(request, Base()); }) {}
+DemoServer::DemoServer(bool failDocumented)
+    : server_([this, failDocumented](const HttpServerRequest& request) {
+          return DemoAnswer(request, Base(), failDocumented);
+      }) {}
 
 }  // namespace vantrel

@@ -11,6 +11,23 @@ struct ListEntry {
     std::string tag;  // Weibo icon word ("hot", "new", "fei", ...) or Baidu digit; may be empty
     std::string description;  // Baidu only: shown as the row's tooltip
     std::string links;        // Douyin only: the entry's video links, "|"-joined in reverse order
+    std::string page;         // a page activation opens directly (rows of some fallback requests)
+};
+
+// Why one request of a source gave no list.
+enum class FetchFailure {
+    kNone,
+    kTimeout,       // no answer within the time-out
+    kNoConnection,  // no answer at all, before the time-out
+    kHttpStatus,    // an error status (httpStatus)
+    kUnreadable,    // an answer that could not be read as the source's data
+    kTooFew,        // read, but with too few entries for the source's rule
+};
+
+struct RequestFailure {
+    int request = 0;  // 0 the documented request, 1.. the fallbacks in order
+    FetchFailure failure = FetchFailure::kNone;
+    int httpStatus = 0;
 };
 
 enum class FetchStatus {
@@ -24,6 +41,8 @@ struct FetchResult {
     FetchStatus status = FetchStatus::kRequestFailed;
     int rankBase = 0;                // rank of the first entry: 0 (pinned first) or 1
     std::vector<ListEntry> entries;  // empty when the answer held too few entries
+    int answeredBy = 0;  // the request whose list this is (0 documented); -1 when none gave one
+    std::vector<RequestFailure> failures;  // the requests tried before, in order
 };
 
 }  // namespace vantrel

@@ -1,11 +1,13 @@
 #include "sources/list_fetchers.h"
 
-#include "json/json_object.h"
+#include <functional>
+
 #include "net/code_page.h"
-#include "net/http_request.h"
-#include "net/inet_request.h"
+#include "net/curl_transport.h"
 #include "net/local_text.h"
 #include "net/url.h"
+#include "sources/list_readers.h"
+#include "sources/service_answer.h"
 #include "sources/service_hosts.h"
 
 namespace vantrel {
@@ -13,138 +15,198 @@ namespace {
 
 constexpr int kMinimumFilledCount = 23;  // Weibo and Douyin pages with fewer are unusable
 
-// The body through HttpRequest; false when no whole answer came: the status
-// text then holds one of the routine's error texts, 700 to 713 (713: the body
-// broke off or hit the size cap, which counts as no answer too).
-bool HttpGet(const std::string& url, std::string& body) {
-    std::string statusText;
-    HttpRequestArgs args;
-    args.url = url;
-    args.statusText = &statusText;
-    if (ServiceTimeoutSeconds() > 0) args.timeoutSeconds = ServiceTimeoutSeconds();
-    body = HttpRequest(args);
-    const std::string code = statusText.substr(0, 3);
-    return !(code.size() == 3 && code >= "700" && code <= "713");
-}
-
-// The body through InetRequest; false when no answer came at all.
-bool InetGet(const std::string& url, std::string& body) {
-    std::string headers;
-    InetRequestArgs args;
-    args.url = url;
-    args.responseHeaders = &headers;
-    body = InetRequest(args);
-    return !headers.empty();
-}
-
-// Reads a parsed document's entries; a page that does not parse is kUnparsed.
-template <typename ReadEntries>
-FetchResult ReadJson(const std::string& localText, int rankBase, ReadEntries read) {
+// One request of a source: its result, and why it gave no list.
+struct Attempt {
     FetchResult result;
-    result.rankBase = rankBase;
-    JsonObject json = JsonObject::Create();
-    JsonError error;
-    if (!json.Load(localText, false, error, false)) {
-        result.status = FetchStatus::kUnparsed;
-        json.Destroy();
-        return result;
+    RequestFailure failure;
+};
+using Request = std::function<Attempt()>;
+
+// Reads an answer with reader; minimum is the source's entry threshold.
+template <typename Reader>
+Attempt ReadAnswer(const ServiceAnswer& answer, const std::string& text, int rankBase, int minimum,
+                   Reader reader) {
+    Attempt attempt;
+    attempt.result.rankBase = rankBase;
+    attempt.failure.failure = AnswerFailure(answer);
+    attempt.failure.httpStatus = answer.httpStatus;
+    if (!answer.arrived) return attempt;
+    std::vector<ListEntry> entries;
+    if (!reader(text, entries)) {
+        attempt.result.status = FetchStatus::kUnparsed;
+        if (attempt.failure.failure == FetchFailure::kNone)
+            attempt.failure.failure = FetchFailure::kUnreadable;
+        return attempt;
     }
-    result.status = FetchStatus::kParsed;
-    read(json, result.entries);
-    json.Destroy();
-    return result;
+    attempt.result.status = FetchStatus::kParsed;
+    if (static_cast<int>(entries.size()) < minimum) {
+        if (attempt.failure.failure == FetchFailure::kNone)
+            attempt.failure.failure = FetchFailure::kTooFew;
+        return attempt;
+    }
+    // An error page that happens to read as a list is still an error.
+    if (attempt.failure.failure == FetchFailure::kNone) attempt.result.entries = std::move(entries);
+    return attempt;
+}
+
+// Tries each request in order until one gives a list. When none does, the
+// documented request's result stands (its list empty), with every failure.
+FetchResult FirstList(const std::vector<Request>& requests) {
+    FetchResult documented;
+    std::vector<RequestFailure> failures;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        Attempt attempt = requests[i]();
+        attempt.failure.request = static_cast<int>(i);
+        if (attempt.failure.failure == FetchFailure::kNone) {
+            attempt.result.answeredBy = static_cast<int>(i);
+            attempt.result.failures = std::move(failures);
+            return attempt.result;
+        }
+        failures.push_back(attempt.failure);
+        if (i == 0) documented = std::move(attempt.result);
+    }
+    documented.entries.clear();
+    documented.answeredBy = -1;
+    documented.failures = std::move(failures);
+    return documented;
+}
+
+int FallbackTimeout() {
+    return ServiceTimeoutSeconds() > 0 ? ServiceTimeoutSeconds() : CurrentBlockingTimeoutSeconds();
+}
+
+Attempt HttpJsonAttempt(const ServiceCall& call, int rankBase, int minimum,
+                        bool (*reader)(const std::string&, std::vector<ListEntry>&)) {
+    const ServiceAnswer answer = HttpAnswer(call);
+    return ReadAnswer(answer, Utf8ToLocal(answer.body), rankBase, minimum, reader);
+}
+
+Attempt WeiboDocumented() {
+    ServiceCall call;
+    call.url = ServiceUrl(ServiceHost::kWeiboApi, "https",
+                          "/2/guest/page?containerid=106003&filter_type=realtimehot");
+    return HttpJsonAttempt(call, 0, kMinimumFilledCount, ReadWeiboCards);
+}
+
+Attempt WeiboSideHot() {
+    ServiceCall call;
+    call.url = ServiceUrl(ServiceHost::kWeiboWeb, "https", "/ajax/side/hotSearch");
+    call.browserAgent = true;
+    call.timeoutSeconds = FallbackTimeout();
+    call.headers = "Referer: https://weibo.com/";
+    const std::string cookies =
+        BootstrapCookies(ServiceUrl(ServiceHost::kWeiboWeb, "https", "/"), call.timeoutSeconds);
+    if (!cookies.empty()) call.headers += "\r\nCookie: " + cookies;
+    return HttpJsonAttempt(call, 0, kMinimumFilledCount, ReadWeiboSideHot);
+}
+
+Attempt WeiboMobileContainer() {
+    ServiceCall call;
+    call.url = ServiceUrl(ServiceHost::kWeiboMobile, "https",
+                          "/api/container/getIndex?containerid=106003type%3D25%26t%3D3%26disable_"
+                          "hot%3D1%26filter_type%3Drealtimehot");
+    call.timeoutSeconds = FallbackTimeout();
+    call.headers = "MWeibo-Pwa: 1\r\nX-Requested-With: XMLHttpRequest";
+    return HttpJsonAttempt(call, 0, kMinimumFilledCount, ReadWeiboCards);
+}
+
+ServiceAnswer ArrivedAnswer(const std::string& body) {
+    ServiceAnswer answer;
+    answer.arrived = true;
+    answer.body = body;
+    return answer;
+}
+
+Attempt BaiduAttempt(const ServiceAnswer& answer) {
+    const std::string data =
+        TextBetween(Utf8ToLocal(answer.body), "<!--s-data:", "--> <div class=\"bg-wrapper\">");
+    return ReadAnswer(answer, data, 0, 1, ReadBaiduData);
+}
+
+Attempt BaiduDocumented() {
+    return BaiduAttempt(
+        InetAnswer(ServiceUrl(ServiceHost::kBaiduBoard, "https", "/board?tab=realtime")));
+}
+
+// The words are cut out of the decoded answer; any answer counts as read.
+Attempt ToutiaoAttempt(const ServiceAnswer& answer) {
+    const std::string text = Utf8ToLocal(PercentDecode(answer.body, true));
+    return ReadAnswer(answer, text, 1, 1, [](const std::string& decoded, auto& entries) {
+        for (std::string& word : CutAllBetween(decoded, "word\":\"", "\"")) {
+            ListEntry entry;
+            entry.title = std::move(word);
+            entries.push_back(std::move(entry));
+        }
+        return true;
+    });
+}
+
+Attempt ToutiaoDocumented() {
+    return ToutiaoAttempt(InetAnswer(
+        ServiceUrl(ServiceHost::kToutiaoApi, "https", "/api/suggest_words/?business_id=10017")));
+}
+
+Attempt ToutiaoHotBoard() {
+    ServiceCall call;
+    call.url =
+        ServiceUrl(ServiceHost::kToutiaoHome, "https", "/hot-event/hot-board/?origin=toutiao_pc");
+    call.browserAgent = true;
+    call.timeoutSeconds = FallbackTimeout();
+    return HttpJsonAttempt(call, 1, 1, ReadToutiaoHotBoard);
+}
+
+Attempt DouyinDocumented() {
+    ServiceCall call;
+    call.url = ServiceUrl(ServiceHost::kDouyinCreator, "https",
+                          "/aweme/v1/creator/data/billboard/?billboard_type=1");
+    return HttpJsonAttempt(call, 1, kMinimumFilledCount, ReadDouyinBillboard);
+}
+
+Attempt DouyinWebList() {
+    ServiceCall call;
+    call.url = ServiceUrl(ServiceHost::kDouyinWww, "https",
+                          "/aweme/v1/web/hot/search/list/"
+                          "?device_platform=webapp&aid=6383&channel=channel_pc_web&detail_list=1");
+    call.browserAgent = true;
+    call.timeoutSeconds = FallbackTimeout();
+    const std::string cookies =
+        BootstrapCookies(ServiceUrl(ServiceHost::kDouyinLogin, "https", "/"), call.timeoutSeconds);
+    if (!cookies.empty()) call.headers = "Cookie: " + cookies;
+    return HttpJsonAttempt(call, 1, kMinimumFilledCount, ReadDouyinWordList);
+}
+
+Attempt DouyinLiteList() {
+    ServiceCall call;
+    call.url = ServiceUrl(ServiceHost::kDouyinLite, "https",
+                          "/aweme/v1/hot/search/list/?aid=1128&version_code=880");
+    call.timeoutSeconds = FallbackTimeout();
+    return HttpJsonAttempt(call, 1, kMinimumFilledCount, ReadDouyinWordList);
 }
 
 }  // namespace
 
 FetchResult FetchWeibo() {
-    std::string body;
-    if (!HttpGet(ServiceUrl(ServiceHost::kWeiboApi, "https",
-                            "/2/guest/page?containerid=106003&filter_type=realtimehot"),
-                 body))
-        return {FetchStatus::kRequestFailed, 0, {}};
-    return ReadJson(Utf8ToLocal(body), 0, [](JsonObject& json, std::vector<ListEntry>& entries) {
-        const std::string group = "cards[0]['card_group']";
-        int count = json.GetCount(group);
-        if (count < kMinimumFilledCount) return;
-        for (int k = 0; k < count; ++k) {
-            const std::string item = group + "[" + std::to_string(k) + "]";
-            ListEntry entry;
-            entry.title = json.GetText(item + ".desc", false);
-            entry.tag = TextBetween(json.GetText(item + ".icon", false), "_", "_small.png");
-            entries.push_back(std::move(entry));
-        }
-    });
-}
-
-FetchResult ReadBaiduBoard(const std::string& body) {
-    std::string data =
-        TextBetween(Utf8ToLocal(body), "<!--s-data:", "--> <div class=\"bg-wrapper\">");
-    return ReadJson(data, 0, [](JsonObject& json, std::vector<ListEntry>& entries) {
-        int count = json.GetCount("data.cards[0].content");
-        for (int k = 0; k < count; ++k) {
-            const std::string item = "data.cards[0].content[" + std::to_string(k) + "]";
-            ListEntry entry;
-            entry.title = json.GetText(item + ".word", false);
-            entry.tag = json.GetText(item + ".hotTag", false);
-            entry.description = json.GetText(item + ".desc", false);
-            entries.push_back(std::move(entry));
-        }
-    });
+    return FirstList({WeiboDocumented, WeiboSideHot, WeiboMobileContainer});
 }
 
 FetchResult FetchBaidu() {
-    std::string body;
-    if (!InetGet(ServiceUrl(ServiceHost::kBaiduBoard, "https", "/board?tab=realtime"), body))
-        return {FetchStatus::kRequestFailed, 0, {}};
-    return ReadBaiduBoard(body);
-}
-
-FetchResult ReadToutiaoWords(const std::string& body) {
-    FetchResult result{FetchStatus::kParsed, 1, {}};
-    std::string text = Utf8ToLocal(PercentDecode(body, true));
-    for (std::string& word : CutAllBetween(text, "word\":\"", "\"")) {
-        ListEntry entry;
-        entry.title = std::move(word);
-        result.entries.push_back(std::move(entry));
-    }
-    return result;
+    return FirstList({BaiduDocumented});
 }
 
 FetchResult FetchToutiao() {
-    std::string body;
-    if (!InetGet(
-            ServiceUrl(ServiceHost::kToutiaoApi, "https", "/api/suggest_words/?business_id=10017"),
-            body))
-        return {FetchStatus::kRequestFailed, 1, {}};
-    return ReadToutiaoWords(body);
+    return FirstList({ToutiaoDocumented, ToutiaoHotBoard});
 }
 
 FetchResult FetchDouyin() {
-    std::string body;
-    if (!HttpGet(ServiceUrl(ServiceHost::kDouyinCreator, "https",
-                            "/aweme/v1/creator/data/billboard/?billboard_type=1"),
-                 body))
-        return {FetchStatus::kRequestFailed, 1, {}};
-    return ReadJson(Utf8ToLocal(body), 1, [](JsonObject& json, std::vector<ListEntry>& entries) {
-        int count = json.GetCount("billboard_data");
-        if (count < kMinimumFilledCount) return;
-        for (int k = 0; k < count; ++k) {
-            const std::string item = "['billboard_data'][" + std::to_string(k) + "]";
-            ListEntry entry;
-            entry.title = json.GetText("billboard_data[" + std::to_string(k) + "].title", false);
-            int n = json.GetCount(item + "['extra_list']");
-            // Each link goes in front, so the stored order is the reverse of the answer's.
-            std::string links;
-            for (int j = 0; j < n; ++j)
-                links =
-                    json.GetText(item + "['extra_list'][" + std::to_string(j) + "].link", false) +
-                    "|" + links;
-            size_t last = links.rfind('|');
-            entry.links = last == std::string::npos ? std::string() : links.substr(0, last);
-            entries.push_back(std::move(entry));
-        }
-    });
+    return FirstList({DouyinDocumented, DouyinWebList, DouyinLiteList});
+}
+
+FetchResult ReadBaiduBoard(const std::string& body) {
+    return BaiduAttempt(ArrivedAnswer(body)).result;
+}
+
+FetchResult ReadToutiaoWords(const std::string& body) {
+    return ToutiaoAttempt(ArrivedAnswer(body)).result;
 }
 
 }  // namespace vantrel

@@ -76,6 +76,16 @@ std::string_view DefaultHostName(ServiceHost host) {
             return "www.iesdouyin.com";
         case ServiceHost::kDouyinShare:
             return "www.iesdouyin.com";
+        case ServiceHost::kWeiboWeb:
+            return "weibo.com";
+        case ServiceHost::kWeiboMobile:
+            return "m.weibo.cn";
+        case ServiceHost::kDouyinLogin:
+            return "login.douyin.com";
+        case ServiceHost::kDouyinWww:
+            return "www.douyin.com";
+        case ServiceHost::kDouyinLite:
+            return "aweme-lq.snssdk.com";
     }
     return {};
 }

@@ -20,6 +20,12 @@ enum class ServiceHost {
     kDouyinCreator,  // creator billboard API
     kDouyinWeb,      // item and author information
     kDouyinShare,    // share pages (the full billboard)
+    // Fallbacks, tried when the documented requests give no list.
+    kWeiboWeb,     // desktop site: its cookies and its side-bar hot search
+    kWeiboMobile,  // mobile site's container API
+    kDouyinLogin,  // hands out the cookies the web list wants
+    kDouyinWww,    // web list and the hot pages rows link to
+    kDouyinLite,   // the lite app's list API
 };
 
 // The real host name of a service, e.g. "api.weibo.cn".

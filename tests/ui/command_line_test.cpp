@@ -33,6 +33,10 @@ TEST(CommandLine, DemoIsASwitchBesideTheOthers) {
     EXPECT_EQ(line.serviceBase, "http://127.0.0.1:9");
     EXPECT_FALSE(Parse({}).demo);
     EXPECT_NE(Parse({"--demo=1"}).error, "");
+    EXPECT_FALSE(line.demoFallback);
+    const CommandLine fallback = Parse({"--demo=fallback", "--print", "weibo", "--verbose"});
+    EXPECT_TRUE(fallback.demo && fallback.demoFallback && fallback.verbose);
+    EXPECT_EQ(fallback.error, "");
 }
 
 TEST(CommandLine, PrintTakesASourceAndAFormat) {

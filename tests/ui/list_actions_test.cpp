@@ -155,6 +155,51 @@ TEST_F(ListActionsTest, ToutiaoRowsOpenTheSearchedLinkAsUtf8) {
     EXPECT_EQ(catcher_.urls.size(), 1);
 }
 
+// Rows of the fallback lists name their page: it opens as it stands, with no
+// search request and no video window; the source button tells who answered.
+TEST_F(ListActionsTest, FallbackRowsOpenTheirOwnPageAndTheButtonTellsWhoAnswered) {
+    ListEntry trending{Utf8ToLocal("热点"), "", "", ""};
+    trending.page = "https://www.toutiao.com/trending/7320000000000000002/";
+    FetchResult fallback{FetchStatus::kParsed, 1, {trending}};
+    fallback.answeredBy = 1;
+    fallback.failures = {{0, FetchFailure::kTimeout, 0}};
+    window_->Refresh().SetFetchRoutine(SourceId::kToutiao, [fallback] { return fallback; });
+    window_->StartUp();
+    window_->Refresh().SelectSource(SourceId::kToutiao);
+    emit window_->ListControl().RowActivated(0);
+    ASSERT_EQ(catcher_.urls.size(), 1);
+    EXPECT_EQ(catcher_.urls[0].toStdString(), trending.page);
+
+    ListEntry hot{Utf8ToLocal("雪"), "", "", ""};
+    hot.page = "https://www.douyin.com/hot/2100000";
+    FetchResult douyin{FetchStatus::kParsed, 1, {hot}};
+    window_->Refresh().SetFetchRoutine(SourceId::kDouyin, [douyin] { return douyin; });
+    window_->Refresh().SelectSource(SourceId::kDouyin);
+    emit window_->ListControl().RowActivated(0);
+    ASSERT_EQ(catcher_.urls.size(), 2);
+    EXPECT_EQ(catcher_.urls[1].toStdString(), hot.page);
+    EXPECT_TRUE(window_->State().clickedLinksText.empty());
+
+    auto* button = window_->findChild<QWidget*>(QStringLiteral("超级按钮EX_头条"));
+    ASSERT_NE(button, nullptr);
+    const QStringList lines = button->toolTip().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << button->toolTip().toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("头条 · 备用接口1 · ")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" 更新")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("上次失败：超时 · 主接口 · ")));
+
+    // A fetch that gets no list says so in the age label.
+    window_->Refresh().SetFetchRoutine(SourceId::kDouyin, [] {
+        FetchResult none{FetchStatus::kRequestFailed, 1, {}};
+        none.answeredBy = -1;
+        return none;
+    });
+    window_->Refresh().SelectSource(SourceId::kDouyin);
+    auto* age = window_->findChild<Label*>(QStringLiteral("标签_刷新时间"));
+    ASSERT_NE(age, nullptr);
+    EXPECT_EQ(age->Text(), QStringLiteral("加载失败"));
+}
+
 }  // namespace
 }  // namespace vantrel
 

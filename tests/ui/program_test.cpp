@@ -141,6 +141,20 @@ TEST_F(Program, HelpAndBadOptionsNeverOpenAWindow) {
     EXPECT_EQ(status, 2);
 }
 
+TEST_F(Program, DemoFallbackPrintsTheFallbackListsAndTellsWhichRequestAnswered) {
+    int status = -1;
+    const std::string douyin =
+        Output(kProgram + " --demo=fallback --print douyin --format json --verbose 2>&1", &status);
+    EXPECT_EQ(status, 0) << douyin;
+    EXPECT_NE(douyin.find("\"title\": \"雪地里的冬日vlog\""), std::string::npos) << douyin;
+    EXPECT_NE(douyin.find("\"request\": \"备用接口1\""), std::string::npos);
+    EXPECT_NE(douyin.find("抖音 · 备用接口1 · "), std::string::npos);
+    EXPECT_NE(douyin.find("上次失败：HTTP 503 · 主接口 · "), std::string::npos);
+    const std::string weibo = Output(kProgram + " --demo=fallback --print weibo", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::count(weibo.begin(), weibo.end(), '\n'), 51) << weibo;
+}
+
 TEST_F(Program, OpensAtTheTopRightAndSavesSettingsOnTerminate) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr);
     const std::string id =

@@ -5,6 +5,7 @@ Run from anywhere; the files land next to this script. The media samples
 (video, avatar) come from make_media.sh.
 """
 import json
+import urllib.parse
 import os
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -126,7 +127,7 @@ def weibo_page(titles):
     }, indent=1) + "\n"
 
 
-def baidu_page(entries):
+def baidu_page(entries, shape="documented"):
     content = []
     for k, (word, tag, desc) in enumerate(entries):
         content.append({
@@ -138,6 +139,10 @@ def baidu_page(entries):
     data = {"data": {"cards": [{"component": "hotList", "content": content, "more": 1,
                                 "text": "实时热点", "typeName": "realtime"}],
                      "curBoardName": "热搜", "logid": "3819426407", "platform": "pc"}}
+    if shape == "nested":  # the entries one level further down
+        data["data"]["cards"][0]["content"] = [{"content": content, "topContent": []}]
+    elif shape == "top":  # the cards at the top level
+        data = {"cards": data["data"]["cards"], "logid": "3819426407"}
     return """<!doctype html>
 <html lang="zh-CN">
 <head>
@@ -179,6 +184,34 @@ def douyin_billboard(titles):
                       ensure_ascii=False, indent=1) + "\n"
 
 
+def weibo_side_hot(titles):
+    labels = ["热", "新", "", "爆", "沸", ""]
+    realtime = []
+    for k, title in enumerate(titles):
+        realtime.append({"word": title, "word_scheme": "#" + title + "#", "num": 3000000 - k * 41235,
+                         "label_name": labels[k % len(labels)], "rank": k, "realpos": k + 1})
+        if k == 4:  # advertisements sit among the entries and are no entry of the list
+            realtime.append({"word": "推广：冬季新品上市", "is_ad": 1, "label_name": "荐",
+                             "num": 0, "rank": k})
+    return json.dumps({"ok": 1, "data": {"realtime": realtime, "hotgovs": []}},
+                      ensure_ascii=False, indent=1) + "\n"
+
+
+def toutiao_hot_board(words):
+    data = [{"ClusterId": 7320000000000000000 + i, "ClusterIdStr": str(7320000000000000000 + i),
+             "Title": urllib.parse.unquote_plus(w), "HotValue": str(9000000 - i * 12345), "Label": "hot" if i < 3 else ""}
+            for i, w in enumerate(words)]
+    return json.dumps({"data": data, "fixed_top_data": [], "status": "success"},
+                      ensure_ascii=False, indent=1) + "\n"
+
+
+def douyin_word_list(titles):
+    words = [{"word": t, "sentence_id": str(2100000 + k), "hot_value": 12000000 - k * 187331,
+              "position": k + 1, "word_type": 1} for k, t in enumerate(titles)]
+    return json.dumps({"status_code": 0, "data": {"word_list": words, "trending_list": []}},
+                      ensure_ascii=False, indent=1) + "\n"
+
+
 TOUTIAO_SEARCH = """<!DOCTYPE html><html><head><meta charset="utf-8"><title>搜索结果</title></head>
 <body><div class="result-content">
 <div class="cs-card"><a href="/search/jump?url=http%3A%2F%2F@HOST@%2Farticle%2F7314159265358979%2F&amp;aid=4916&amp;jtoken=7a1c">春运抢票攻略：这些时间节点要记牢</a></div>
@@ -216,5 +249,11 @@ if __name__ == "__main__":
     write("toutiao_words.json", toutiao_answer(TOUTIAO_WORDS))
     write("douyin_billboard.json", douyin_billboard(DOUYIN_TITLES))
     write("toutiao_search.html", TOUTIAO_SEARCH)
+    # What the fallback requests answer.
+    write("weibo_side_hot.json", weibo_side_hot(WEIBO_TITLES))
+    write("baidu_board_nested.html", baidu_page(BAIDU_ENTRIES, "nested"))
+    write("baidu_board_top.html", baidu_page(BAIDU_ENTRIES, "top"))
+    write("toutiao_hot_board.json", toutiao_hot_board(TOUTIAO_WORDS))
+    write("douyin_word_list.json", douyin_word_list(DOUYIN_TITLES))
     write("douyin_item.json", json.dumps(DOUYIN_ITEM, ensure_ascii=False, indent=1) + "\n")
     write("douyin_user.json", json.dumps(DOUYIN_USER, ensure_ascii=False, indent=1) + "\n")

@@ -1,0 +1,92 @@
+#include "app/source_health.h"
+
+#include <ctime>
+
+#include "app/format_elapsed.h"
+#include "net/code_page.h"
+
+namespace vantrel {
+namespace {
+
+std::string SourceName(SourceId source) {
+    switch (source) {
+        case SourceId::kWeibo:
+            return "微博";
+        case SourceId::kBaidu:
+            return "百度";
+        case SourceId::kToutiao:
+            return "头条";
+        case SourceId::kDouyin:
+            return "抖音";
+        default:
+            return {};
+    }
+}
+
+std::string FailureName(const RequestFailure& failure) {
+    switch (failure.failure) {
+        case FetchFailure::kTimeout:
+            return "超时";
+        case FetchFailure::kNoConnection:
+            return "无法连接";
+        case FetchFailure::kHttpStatus:
+            return "HTTP " + std::to_string(failure.httpStatus);
+        case FetchFailure::kUnreadable:
+            return "无法解析";
+        case FetchFailure::kTooFew:
+            return "条目过少";
+        case FetchFailure::kNone:
+            break;
+    }
+    return {};
+}
+
+std::string ClockText(TimePoint moment) {
+    const std::time_t time = std::chrono::system_clock::to_time_t(moment);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[8];
+    std::strftime(text, sizeof text, "%H:%M", &local);
+    return text;
+}
+
+}  // namespace
+
+void RecordFetch(SourceHealth& health, const FetchResult& result, TimePoint now) {
+    if (result.answeredBy >= 0 && result.status != FetchStatus::kRequestFailed) {
+        health.answeredBy = result.answeredBy;
+        health.answeredAt = now;
+    }
+    if (!result.failures.empty()) {
+        health.lastFailure = result.failures.back();
+        health.failedAt = now;
+    }
+    health.lastFetchFailed = result.answeredBy < 0 || result.status == FetchStatus::kRequestFailed;
+}
+
+std::string RequestName(int request) {
+    return Utf8ToLocal(request == 0 ? std::string("主接口") : "备用接口" + std::to_string(request));
+}
+
+std::string HealthText(SourceId source, const SourceHealth& health) {
+    std::string text = SourceName(source) + " · ";
+    text += health.answeredBy < 0 ? std::string("尚无列表")
+                                  : ToUtf8(RequestName(health.answeredBy)) + " · " +
+                                        ClockText(health.answeredAt) + " 更新";
+    if (health.failedAt != TimePoint{}) {
+        text += "\n上次失败：" + FailureName(health.lastFailure) + " · " +
+                ToUtf8(RequestName(health.lastFailure.request)) + " · " +
+                ClockText(health.failedAt);
+    }
+    return Utf8ToLocal(text);
+}
+
+std::string StatusLabelText(const AppState& state, TimePoint now) {
+    if (state.fetching) return Utf8ToLocal("正在加载…");
+    const int n = static_cast<int>(state.currentSource);
+    if (IsSourceNumber(n) && state.health[n - 1].lastFetchFailed) return Utf8ToLocal("加载失败");
+    if (state.lastUpdate == TimePoint{}) return {};
+    return AgeLabelText(now, state.lastUpdate);
+}
+
+}  // namespace vantrel
