@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <algorithm>
 #include <map>
-#include <sstream>
 
 #include "app/source_health.h"
 #include "net/code_page.h"
 #include "net/curl_transport.h"
+#include "source_sample.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
 #include "support/loopback_server.h"
@@ -19,10 +19,7 @@ using test::LoopbackServer;
 using test::Reply;
 
 std::string Sample(const std::string& name) {
-    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return test::SourceSample(name);
 }
 
 std::string Path(const std::string& request) {

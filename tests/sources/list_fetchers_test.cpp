@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "net/code_page.h"
+#include "source_sample.h"
 #include "sources/service_hosts.h"
 #include "support/loopback_server.h"
 
@@ -17,10 +15,7 @@ using test::LoopbackServer;
 using test::Reply;
 
 std::string Sample(const std::string& name) {
-    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return test::SourceSample(name);
 }
 
 std::string Local(const char* utf8) {

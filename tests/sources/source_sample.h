@@ -1,0 +1,17 @@
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace vantrel::test {
+
+// A sample answer from tests/data/sources, byte for byte.
+inline std::string SourceSample(const std::string& name) {
+    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+}  // namespace vantrel::test
