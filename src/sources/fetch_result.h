@@ -11,7 +11,7 @@ struct ListEntry {
     std::string tag;  // Weibo icon word ("hot", "new", "fei", ...) or Baidu digit; may be empty
     std::string description;  // Baidu only: shown as the row's tooltip
     std::string links;        // Douyin only: the entry's video links, "|"-joined in reverse order
-    std::string page;         // a page activation opens directly (rows of some fallback requests)
+    std::string page{};       // a page activation opens directly (rows of some fallback requests)
 };
 
 // Why one request of a source gave no list.
@@ -42,7 +42,7 @@ struct FetchResult {
     int rankBase = 0;                // rank of the first entry: 0 (pinned first) or 1
     std::vector<ListEntry> entries;  // empty when the answer held too few entries
     int answeredBy = 0;  // the request whose list this is (0 documented); -1 when none gave one
-    std::vector<RequestFailure> failures;  // the requests tried before, in order
+    std::vector<RequestFailure> failures{};  // the requests tried before, in order
 };
 
 }  // namespace vantrel
