@@ -180,8 +180,9 @@ TEST_F(Program, OpensAtTheTopRightAndSavesSettingsOnTerminate) {
     EXPECT_EQ(read.fields.currentSource, 1);
 }
 
-std::string Fixture(const std::string& name) {
-    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
+std::string Fixture(const std::string& name, bool absolute = false) {
+    std::ifstream in(absolute ? name : std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name,
+                     std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -298,9 +299,9 @@ TEST_F(Program, TerminateDuringTheFirstFetchEndsTheProgramBeforeItsWindowShows) 
 }
 
 // The pointer clicks at a place inside a window, as a user would.
-void ClickAt(const std::string& window, int x, int y) {
+void ClickAt(const std::string& window, int x, int y, int clicks = 1) {
     Output("xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
-           std::to_string(y) + " click 1");
+           std::to_string(y) + " click --repeat " + std::to_string(clicks) + " --delay 80 1");
 }
 
 TEST_F(Program, SettingsWindowTurnsOnStartWithLoginAndTheCloseButtonKeepsIt) {
@@ -346,6 +347,92 @@ TEST_F(Program, SettingsWindowTurnsOnStartWithLoginAndTheCloseButtonKeepsIt) {
     ASSERT_EQ(read.state, SettingsFileState::kLoaded);
     EXPECT_TRUE(read.fields.launchAtStartup);
     EXPECT_TRUE(fs::exists(entry));
+}
+
+// The window of the started program with this exact title; empty when none is
+// shown. Without --all, xdotool takes a window matching any one of the criteria.
+std::string ShownWindow(pid_t pid, const std::string& title) {
+    std::string id = Output("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+                            " --name '^" + title + "$' 2>/dev/null | head -1");
+    while (!id.empty() && id.back() == '\n')
+        id.pop_back();
+    return id;
+}
+
+struct Patch {
+    int x, y, width, height;
+};
+
+// Distinct colours on the screen in a patch of the window.
+int ColoursIn(const std::string& window, const Patch& patch) {
+    int left = 0, top = 0;
+    std::istringstream shell(Output("xdotool getwindowgeometry --shell " + window));
+    for (std::string line; std::getline(shell, line);) {
+        if (line.rfind("X=", 0) == 0) left = std::stoi(line.substr(2));
+        if (line.rfind("Y=", 0) == 0) top = std::stoi(line.substr(2));
+    }
+    const std::string area = std::to_string(patch.width) + "x" + std::to_string(patch.height) +
+                             "+" + std::to_string(left + patch.x) + "+" +
+                             std::to_string(top + patch.y);
+    const std::string count =
+        Output("import -window root -crop " + area + " png:- | convert png:- -format '%k' info:");
+    return count.empty() ? 0 : std::atoi(count.c_str());
+}
+
+template <typename Probe>
+bool WaitUntil(Probe probe, int seconds) {
+    for (int i = 0; i < seconds * 10 && !probe(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return probe();
+}
+
+// Driven like a user against the demo server: the Douyin button, a double-click
+// on a row, the download button, the close button.
+TEST_F(Program, ADoubleClickedDouyinRowPlaysAndTheVideoDownloads) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+    const fs::path data = config_ / "data";
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const std::string main = StartAndFind({"--demo"});
+    ::unsetenv("XDG_DATA_HOME");
+    ASSERT_FALSE(main.empty()) << "no window named Vantrel";
+    const std::string mainId = main.substr(0, main.find('\n'));
+    ClickAt(mainId, 262, 76);  // "抖音"
+    std::string video;
+    // Once the list has filled, a double-click on a row opens the video window.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            ClickAt(mainId, 150, 140, 2);
+            return !(video = ShownWindow(pid_, "抖音播放界面")).empty();
+        },
+        20));
+    // Frames in "图片框1": many colours where the black frame was.
+    int colours = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return (colours = ColoursIn(video, {23, 50, 260, 462})) > 50;
+        },
+        20))
+        << colours;
+
+    ClickAt(video, 323, 444);  // "超级按钮EX_下载"
+    const fs::path folder = data / "vantrel" / "抖音视频";
+    fs::path saved;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(folder, error))
+                if (entry.path().extension() == ".mp4") saved = entry.path();
+            return !saved.empty();
+        },
+        20));
+    EXPECT_TRUE(!saved.empty() && Fixture(saved.string(), true) == Fixture("demo_video.mp4"));
+    if (const char* out = std::getenv("VANTREL_SCREENSHOT"))
+        Output("import -window " + video + " " + out);
+
+    // Closing it destroys the window; the program goes on.
+    ClickAt(video, 340, 25);
+    EXPECT_TRUE(WaitUntil([&] { return ShownWindow(pid_, "抖音播放界面").empty(); }, 10));
+    EXPECT_EQ(Stop(SIGTERM), 0);
 }
 
 }  // namespace
