@@ -1,23 +1,14 @@
 #include "viewer/video_download.h"
 
+#include "settings/settings_file.h"
+
 #include <cstdlib>
 #include <system_error>
 
 namespace vantrel {
 
 std::filesystem::path VideoFolder() {
-    std::filesystem::path data;
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    // The base directory specification ignores a relative value.
-    if (xdg && *xdg == '/') {
-        data = xdg;
-    } else if (home && *home) {
-        data = std::filesystem::path(home) / ".local" / "share";
-    } else {
-        data = std::filesystem::temp_directory_path();
-    }
-    return data / "vantrel" / "抖音视频";
+    return DataHome() / "vantrel" / "抖音视频";
 }
 
 std::string DownloadStamp(const std::tm& local) {

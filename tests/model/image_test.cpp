@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "model/image.h"
 #include "app/marker_images.h"
+#include "model/image.h"
 
 namespace vantrel {
 namespace {
 
 std::vector<std::uint8_t> ReadFixture(const std::string& name) {
-    std::ifstream in(std::string(VANTREL_SOURCE_DIR) + "/tests/model/data/" + name, std::ios::binary);
+    std::ifstream in(std::string(VANTREL_SOURCE_DIR) + "/tests/model/data/" + name,
+                     std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

@@ -178,9 +178,9 @@ struct LoopbackServer::Impl {
         Reply reply = script(request);
         const std::string_view bytes = reply.bytes;
         const std::size_t atOnce = std::min(reply.dripAfter, bytes.size());
-        bool sent = reply.silent || (SendAll(fd, bytes.substr(0, atOnce)) &&
-                                     SendPaced(fd, bytes.substr(atOnce), reply) &&
-                                     SendFiller(fd, reply));
+        bool sent =
+            reply.silent || (SendAll(fd, bytes.substr(0, atOnce)) &&
+                             SendPaced(fd, bytes.substr(atOnce), reply) && SendFiller(fd, reply));
         if (sent && reply.end == Reply::End::kHang) {
             char sink[4096];
             while (Wait(fd, POLLIN) && ::recv(fd, sink, sizeof sink, 0) > 0) {

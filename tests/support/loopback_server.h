@@ -21,7 +21,7 @@ struct Reply {
     std::uint64_t fillerBytes = 0;  // then this many 'x' bytes, produced on the fly
     std::size_t dripChunk = 0;      // when above 0, bytes are sent in pieces of this size...
     std::chrono::milliseconds dripDelay{0};  // ...with this pause before each piece
-    std::size_t dripAfter = 0;  // this many leading bytes go at once, before the drip
+    std::size_t dripAfter = 0;               // this many leading bytes go at once, before the drip
     End end = End::kClose;
     bool silent = false;  // send nothing at all (the connection then ends as `end` says)
 };
