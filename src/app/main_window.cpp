@@ -91,7 +91,9 @@ MainWindow::MainWindow(std::filesystem::path settingsPath)
     BuildTimers();
     ConnectControls();
     RelayoutMainWindow(width(), height());
-    onEdgeTick = [this] { EdgeHideTick(*this); };
+    onEdgeTick = [this] {
+        if (!EdgeHideTick(*this)) edgePause_->Pause();
+    };
     onAutoSaveTick = [this] { autoSave_.AutoSaveTick(); };
 }
 
@@ -190,6 +192,7 @@ void MainWindow::BuildTimers() {
         wanted.timer->setParent(this);
         wanted.timer->setObjectName(QString::fromUtf8(wanted.name));
     }
+    edgePause_ = std::make_unique<EdgeTickPause>(*this, edgeTimer_);
     SetTimerInterval(ageTimer_, 1000);
     connect(&ageTimer_, &QTimer::timeout, this, &MainWindow::RefreshAgeLabel);
     connect(&refreshTimer_, &QTimer::timeout, this, [this] { refresh_.RefreshCurrentSource(); });
@@ -410,6 +413,8 @@ bool MainWindow::IsTopMost() const {
 }
 
 void MainWindow::SetTopMost(bool on) {
+    // A tick away from the edges sets it back; one that was paused must run.
+    edgePause_->Resume();
     if (on) {
         raise();
         activateWindow();

@@ -7,11 +7,13 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "app/app_state.h"
 #include "app/auto_save.h"
 #include "app/refresh_cycle.h"
 #include "app/source_buttons.h"
+#include "desktop/edge_tick_pause.h"
 #include "model/list_model.h"
 #include "toolkit/skin_window.h"
 
@@ -129,6 +131,8 @@ class MainWindow : public SkinWindow {
     QTimer refreshTimer_;
     QTimer autoSaveTimer_;
     QTimer edgeTimer_;
+    // Declared after the timer and the window's controls: goes first.
+    std::unique_ptr<EdgeTickPause> edgePause_;
 
     QPoint resizeOrigin_;
     QSize resizeStart_;

@@ -27,23 +27,25 @@ EdgeHideInput GeometryOf(const QWidget& window) {
 
 }  // namespace
 
-void EdgeHideTick(QWidget& window) {
+bool EdgeHideTick(QWidget& window) {
     EdgeHideInput in = GeometryOf(window);
     // Asking for the pointer is a round trip to the X server; a window away
     // from both edges is left alone wherever the pointer is.
-    if (EdgeHideNeedsPointer(in)) {
+    const bool atAnEdge = EdgeHideNeedsPointer(in);
+    if (atAnEdge) {
         const QPoint pointer = QCursor::pos();
         in.pointerX = pointer.x();
         in.pointerY = pointer.y();
     }
     const EdgeHidePlan plan = PlanEdgeHide(in);
     SetStaysOnTop(window, plan.topMost);
-    if (!plan.top) return;
+    if (!plan.top) return atAnEdge;
     ReserveEdgeStrip(window, HiddenSide(in, *plan.top));
     window.move(window.frameGeometry().x(), *plan.top);
     // Raised when it jumps, so the strip left on screen is not under another
     // window; raising on every tick would restack it 100 times a second.
     if (plan.raise) window.raise();
+    return true;
 }
 
 }  // namespace vantrel

@@ -359,6 +359,41 @@ TEST_F(MainWindowTest, HideAndRestoreFollowTheEdgeTimerRule) {
     EXPECT_FALSE(edge->isActive());
 }
 
+// Away from both edges a tick can change nothing, so the timer stops waking
+// until something it depends on changes; whoever stopped it keeps it stopped.
+TEST_F(MainWindowTest, EdgeTimerRestsAwayFromTheEdgesAndWakesWhenTheWindowMoves) {
+    SettingsFields fields;
+    fields.dockToEdge = true;
+    ASSERT_TRUE(SaveSettingsFile(fields, SettingsFile()));
+    MainWindow window(SettingsFile());
+    window.StartUp();
+    window.show();
+    window.move(300, 200);
+    QTimer* edge = Timer(window, "时钟_靠边");
+    ASSERT_TRUE(edge->isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !edge->isActive(); }, 2000));
+    EXPECT_EQ(edge->interval(), 10);
+
+    window.move(300, 0);  // against the top edge
+    EXPECT_TRUE(edge->isActive());
+    QTest::qWait(100);
+    EXPECT_TRUE(edge->isActive()) << "at an edge the pointer is watched on every tick";
+
+    window.move(300, 200);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !edge->isActive(); }, 2000));
+    window.SetTopMost(true);
+    EXPECT_TRUE(edge->isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.IsTopMost(); }, 2000))
+        << "a tick away from the edges leaves always-on-top off";
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !edge->isActive(); }, 2000));
+    window.State().dockToEdge = false;
+    window.HideToTray();
+    window.RestoreFromTray();
+    window.move(300, 0);
+    EXPECT_FALSE(edge->isActive());
+}
+
 TEST_F(MainWindowTest, AlwaysOnTopSurvivesRestoreAndKeepsGeometry) {
     MainWindow window(SettingsFile());
     window.StartUp();
