@@ -14,8 +14,8 @@
 #include "support/x_session.h"
 
 // CPU time the idle program spends per minute, with edge docking off, on
-// (the window where it first opens) and on with the window hidden at the
-// top edge (the pointer is asked for on every tick). Each case runs the real
+// (the window where it first opens, away from both edges) and on with the
+// window hidden at the top edge, where the pointer is watched. Each case runs the real
 // program for one minute on an X server and window manager of its own and
 // reads the process's user and system time from /proc.
 
@@ -89,7 +89,6 @@ BENCHMARK_CAPTURE(IdleCpu, docking_off, Docking::kOff)->Iterations(1)->Unit(benc
 BENCHMARK_CAPTURE(IdleCpu, docking_on, Docking::kOn)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(IdleCpu, docking_on_hidden_at_top, Docking::kHiddenAtTop)
     ->Iterations(1)
-
     ->Unit(benchmark::kSecond);
 
 BENCHMARK_MAIN();

@@ -91,9 +91,7 @@ MainWindow::MainWindow(std::filesystem::path settingsPath)
     BuildTimers();
     ConnectControls();
     RelayoutMainWindow(width(), height());
-    onEdgeTick = [this] {
-        if (!EdgeHideTick(*this)) edgePause_->Pause();
-    };
+    onEdgeTick = [this] { edgePause_->Settle(EdgeHideTick(*this)); };
     onAutoSaveTick = [this] { autoSave_.AutoSaveTick(); };
 }
 

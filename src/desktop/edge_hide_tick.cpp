@@ -27,7 +27,7 @@ EdgeHideInput GeometryOf(const QWidget& window) {
 
 }  // namespace
 
-bool EdgeHideTick(QWidget& window) {
+EdgeTickOutcome EdgeHideTick(QWidget& window) {
     EdgeHideInput in = GeometryOf(window);
     // Asking for the pointer is a round trip to the X server; a window away
     // from both edges is left alone wherever the pointer is.
@@ -39,13 +39,15 @@ bool EdgeHideTick(QWidget& window) {
     }
     const EdgeHidePlan plan = PlanEdgeHide(in);
     SetStaysOnTop(window, plan.topMost);
-    if (!plan.top) return atAnEdge;
+    if (!plan.top) {
+        return atAnEdge ? EdgeTickOutcome::kWaitingForPointer : EdgeTickOutcome::kAwayFromEdges;
+    }
     ReserveEdgeStrip(window, HiddenSide(in, *plan.top));
     window.move(window.frameGeometry().x(), *plan.top);
     // Raised when it jumps, so the strip left on screen is not under another
     // window; raising on every tick would restack it 100 times a second.
     if (plan.raise) window.raise();
-    return true;
+    return EdgeTickOutcome::kWindowMoved;
 }
 
 }  // namespace vantrel

@@ -8,7 +8,17 @@
 
 namespace vantrel {
 
-EdgeTickPause::EdgeTickPause(QWidget& window, QTimer& timer) : window_(window), timer_(timer) {
+EdgeTickPause::EdgeTickPause(QWidget& window, QTimer& timer)
+    : window_(window), timer_(timer), pointer_([this] { Resume(); }) {
+    recheck_.setSingleShot(true);
+    recheck_.setInterval(kRecheckMs);
+    connect(&recheck_, &QTimer::timeout, this, [this] {
+        if (pointer_.MovedSinceWatch()) {
+            Resume();
+        } else if (paused_) {
+            recheck_.start();
+        }
+    });
     window_.installEventFilter(this);
     WatchScreen();
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this] {
@@ -24,6 +34,29 @@ void EdgeTickPause::WatchScreen() {
     }
 }
 
+void EdgeTickPause::Settle(EdgeTickOutcome outcome) {
+    switch (outcome) {
+        case EdgeTickOutcome::kWindowMoved:
+            pointer_.Stop();
+            return;
+        case EdgeTickOutcome::kAwayFromEdges:
+            pointer_.Stop();
+            Pause();
+            return;
+        case EdgeTickOutcome::kWaitingForPointer:
+            if (!pointer_.Available()) return;
+            // The tick that turns watching on looked at the pointer before
+            // the watch was in force; the next one, after it, may rest.
+            if (pointer_.Watching()) {
+                Pause();
+                if (paused_) recheck_.start();
+            } else {
+                pointer_.Watch();
+            }
+            return;
+    }
+}
+
 void EdgeTickPause::Pause() {
     if (!timer_.isActive()) return;
     timer_.stop();
@@ -33,6 +66,12 @@ void EdgeTickPause::Pause() {
 void EdgeTickPause::Resume() {
     if (!paused_) return;
     paused_ = false;
+    recheck_.stop();
+    pointer_.Stop();
+    StartTimer();
+}
+
+void EdgeTickPause::StartTimer() {
     // Stopped meanwhile by its owner: hiding to the tray, docking switched
     // off or a description shown all set the interval to 0.
     if (timer_.isActive() || timer_.interval() <= 0) return;

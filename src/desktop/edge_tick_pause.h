@@ -1,25 +1,35 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
-class QTimer;
+#include <memory>
+
+#include "desktop/edge_hide_tick.h"
+#include "desktop/pointer_motion_watch.h"
+
 class QWidget;
 
 namespace vantrel {
 
-// Away from both screen edges an edge tick can change nothing until the
-// window moves, so waking 100 times a second there only burns CPU. This
-// stops the edge timer once a tick finds nothing to watch and starts it
-// again at the interval it had when the window moves, is resized or shown,
-// its always-on-top state is set, or the screen changes size. A timer
-// stopped by anyone else (interval set to 0) is left stopped. The owner
-// keeps it and must destroy it before the window and the timer.
+// An edge tick that moved nothing changes nothing on the next tick either,
+// until the window moves or, at an edge, the pointer moves; waking 100 times
+// a second meanwhile only burns CPU. This stops the edge timer after such a
+// tick and starts it again at the interval it had when the window moves, is
+// resized or shown, its always-on-top state is set, the screen changes size
+// or, at an edge, the pointer moves. Motion is seen from real input devices;
+// a pointer placed by synthetic input (remote desktops, test tools) makes no
+// such event, so at an edge the pointer's place is still asked for every
+// kRecheckMs. Where
+// motion cannot be watched at all the timer keeps ticking at an edge. A timer stopped by anyone
+// else (interval set to 0) is left stopped. The owner keeps this object and destroys it before the
+// window and the timer.
 class EdgeTickPause : public QObject {
   public:
     EdgeTickPause(QWidget& window, QTimer& timer);
 
-    // The tick found the window away from both edges.
-    void Pause();
+    // Decides, from what a tick did, whether the next one can wait.
+    void Settle(EdgeTickOutcome outcome);
     // Something a tick depends on may have changed.
     void Resume();
     bool Paused() const { return paused_; }
@@ -27,11 +37,17 @@ class EdgeTickPause : public QObject {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    static constexpr int kRecheckMs = 100;
+
   private:
+    void Pause();
+    void StartTimer();
     void WatchScreen();
 
     QWidget& window_;
     QTimer& timer_;
+    PointerMotionWatch pointer_;
+    QTimer recheck_;
     bool paused_ = false;
 };
 
