@@ -139,6 +139,22 @@ std::string EngineToLocal(std::string_view engine) {
     return Utf8ToLocal(utf8);
 }
 
+void UnmarkBackslashes(std::string& engine) {
+    static constexpr std::string_view kMark = "\xE2\x90\x80";  // U+2400
+    std::size_t at = engine.find(kMark);
+    if (at == std::string::npos) return;
+    std::size_t out = at;
+    while (at < engine.size()) {
+        if (engine.compare(at, kMark.size(), kMark) == 0) {
+            engine[out++] = '\\';
+            at += kMark.size();
+        } else {
+            engine[out++] = engine[at++];
+        }
+    }
+    engine.resize(out);
+}
+
 std::string QuoteLiteral(std::string_view local) {
     local = UpToFirstZero(local);
     std::string out = "'";

@@ -1,5 +1,7 @@
 #include "json/json_object.h"
 
+#include <cstdlib>
+
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -32,6 +34,28 @@ function get__nodeValue(str_json, recursion) {
 }
 function get__count(c) {
     return Object.prototype.toString.call(c) == '[object Array]' ? c.length : 0;
+}
+function get__texts(a, names) {
+    var n = get__count(a), texts = [];
+    for (var k = 0; k < n; k++) {
+        for (var m = 0; m < names.length; m++) {
+            var text = '';
+            try { text = a[k][names[m]].toString(); } catch (e) {}
+            texts.push(text);
+        }
+    }
+    return texts;
+}
+function get__nested_texts(a, inner, names) {
+    var n = get__count(a), texts = [];
+    for (var k = 0; k < n; k++) {
+        var list = null;
+        try { list = a[k][inner]; } catch (e) {}
+        var rows = get__texts(list, names);
+        texts.push(rows.length / names.length);
+        for (var i = 0; i < rows.length; i++) texts.push(rows[i]);
+    }
+    return texts;
 }
 function get__name_All(a) {
     if (Object.prototype.toString.call(a) != '[object Object]') return '';
@@ -121,7 +145,8 @@ bool IsPlainPath(std::string_view path) {
 constexpr std::string_view kValueSeparatorScript =
     "'[2020\\u5e747\\u670820\\u65e520\\u65f60\\u52060\\u79d2]'";
 // Texts stored through SetValue hold U+2400 for each backslash. A text result
-// gives the backslash back: as itself in the plain form, and as JSON writes
+// gives the backslash back: as itself in the plain form (for a whole value,
+// see UnmarkBackslashes), and as JSON writes
 // one ("\\") in JSON text, so that the JSON stays valid and reads back as the
 // stored text (GetObject moves values that way).
 constexpr std::string_view kUnmarkPlain = ".replace(str_reg, '\\\\')";
@@ -163,6 +188,15 @@ std::string FormatNumber(double number) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.13g", number);
     return buffer;
+}
+
+// Member names as a script array of string literals: a script built around
+// a plain path stays a read with them in it.
+std::string NameList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ", ") + QuoteLiteral(name);
+    return "[" + list + "]";
 }
 
 std::string Index(int index) {
@@ -263,7 +297,7 @@ std::string JsonObject::GetText(const std::string& path, bool jsonForm) {
     const Access access = AccessFor(path);
     std::string p = Resolved(path);
     if (jsonForm) return Text(Stringified(p), access);
-    return Text(p + ".toString()" + std::string(kUnmarkPlain), access);
+    return PlainText(p + ".toString()", access);
 }
 
 int JsonObject::GetMemberNames(std::vector<std::string>& names, const std::string& path) {
@@ -273,6 +307,37 @@ int JsonObject::GetMemberNames(std::vector<std::string>& names, const std::strin
 
 int JsonObject::GetCount(const std::string& path) {
     return ToInt32(Number("get__count(" + Resolved(path) + ")", AccessFor(path)));
+}
+
+JsonObject::TextRows JsonObject::GetElementTexts(const std::string& path,
+                                                 const std::vector<std::string>& names) {
+    if (names.empty()) return {};
+    const std::vector<std::string> texts =
+        PlainTexts("get__texts(" + Resolved(path) + ", " + NameList(names) + ")", AccessFor(path));
+    TextRows rows;
+    for (std::size_t at = 0; at + names.size() <= texts.size(); at += names.size())
+        rows.emplace_back(texts.begin() + at, texts.begin() + at + names.size());
+    return rows;
+}
+
+std::vector<JsonObject::TextRows> JsonObject::GetNestedElementTexts(
+    const std::string& path, const std::string& inner, const std::vector<std::string>& names) {
+    if (names.empty()) return {};
+    const std::vector<std::string> texts =
+        PlainTexts("get__nested_texts(" + Resolved(path) + ", " + QuoteLiteral(inner) + ", " +
+                       NameList(names) + ")",
+                   AccessFor(path));
+    // Each element's part starts with its number of rows.
+    std::vector<TextRows> elements;
+    for (std::size_t at = 0; at < texts.size();) {
+        const std::size_t count = std::strtoul(texts[at++].c_str(), nullptr, 10);
+        TextRows& rows = elements.emplace_back();
+        for (std::size_t row = 0; row < count && at + names.size() <= texts.size(); ++row) {
+            rows.emplace_back(texts.begin() + at, texts.begin() + at + names.size());
+            at += names.size();
+        }
+    }
+    return elements;
 }
 
 JsonObject JsonObject::GetObject(const std::string& path) {
@@ -416,6 +481,26 @@ double JsonObject::Number(const std::string& script, Access access) {
     if (!engine_) return 0.0;
     const std::string code = LocalToEngine(script);
     return access == Access::kRead ? engine_->ReadNumber(code) : engine_->EvalNumber(code);
+}
+
+std::string JsonObject::PlainText(const std::string& script, Access access) {
+    if (!engine_) return {};
+    const std::string code = LocalToEngine(script);
+    std::string text = access == Access::kRead ? engine_->ReadText(code) : engine_->EvalText(code);
+    UnmarkBackslashes(text);
+    return EngineToLocal(text);
+}
+
+std::vector<std::string> JsonObject::PlainTexts(const std::string& script, Access access) {
+    if (!engine_) return {};
+    const std::string code = LocalToEngine(script);
+    std::vector<std::string> texts =
+        access == Access::kRead ? engine_->ReadTexts(code) : engine_->EvalTexts(code);
+    for (std::string& text : texts) {
+        UnmarkBackslashes(text);
+        text = EngineToLocal(text);
+    }
+    return texts;
 }
 
 bool JsonObject::Run(const std::string& script) {

@@ -98,6 +98,16 @@ class JsonObject {
     int GetMemberNames(std::vector<std::string>& names, const std::string& path);
     // The length of the array at path, else 0.
     int GetCount(const std::string& path);
+    // For each element of the array at path (GetCount(path) of them), the
+    // text of each named member, as GetText(path[k].name, false) gives it.
+    // One script reads the whole array, where reading the values one by one
+    // costs a script each.
+    using TextRows = std::vector<std::vector<std::string>>;
+    TextRows GetElementTexts(const std::string& path, const std::vector<std::string>& names);
+    // The same for the array in member inner of each element of the array at
+    // path: one set of rows per element (none where inner holds no array).
+    std::vector<TextRows> GetNestedElementTexts(const std::string& path, const std::string& inner,
+                                                const std::vector<std::string>& names);
     // A new instance (own engine) holding a copy of the value at path.
     JsonObject GetObject(const std::string& path);
     // Appends (or, atStart, prepends) value to the array at path; a path that
@@ -135,6 +145,9 @@ class JsonObject {
     bool Logical(const std::string& script, Access access = Access::kAny);
     std::string Text(const std::string& script, Access access = Access::kAny);
     double Number(const std::string& script, Access access = Access::kAny);
+    // Text results with stored backslashes given back (the plain form).
+    std::string PlainText(const std::string& script, Access access);
+    std::vector<std::string> PlainTexts(const std::string& script, Access access);
     bool Run(const std::string& script);
 
     std::string rootName_ = "da";

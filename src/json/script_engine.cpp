@@ -113,6 +113,20 @@ std::string ToText(duk_context* ctx, duk_idx_t index) {
     return std::string(text, length);
 }
 
+// The text of each element of the array at index; none for another value.
+std::vector<std::string> ElementTexts(duk_context* ctx, duk_idx_t index) {
+    std::vector<std::string> texts;
+    if (!duk_is_array(ctx, index)) return texts;
+    const duk_size_t count = duk_get_length(ctx, index);
+    texts.reserve(count);
+    for (duk_size_t i = 0; i < count; ++i) {
+        duk_get_prop_index(ctx, index, static_cast<duk_uarridx_t>(i));
+        texts.push_back(ToText(ctx, -1));
+        duk_pop(ctx);
+    }
+    return texts;
+}
+
 // Reads the thrown value on top of the stack; leaves the stack as it was.
 EngineError DescribeError(duk_context* ctx) {
     EngineError error;
@@ -465,6 +479,12 @@ double ScriptEngine::EvalNumber(std::string_view code) {
     return result;
 }
 
+std::vector<std::string> ScriptEngine::EvalTexts(std::string_view code) {
+    std::vector<std::string> result;
+    Evaluate(code, [&](duk_context* ctx) { result = ElementTexts(ctx, -1); });
+    return result;
+}
+
 bool ScriptEngine::EvalNone(std::string_view code) {
     return Evaluate(code, [](duk_context*) {});
 }
@@ -484,6 +504,12 @@ std::string ScriptEngine::ReadText(std::string_view code) {
 double ScriptEngine::ReadNumber(std::string_view code) {
     double result = 0;
     EvaluateRead(code, [&](duk_context* ctx) { result = ToNumber(ctx, -1); });
+    return result;
+}
+
+std::vector<std::string> ScriptEngine::ReadTexts(std::string_view code) {
+    std::vector<std::string> result;
+    EvaluateRead(code, [&](duk_context* ctx) { result = ElementTexts(ctx, -1); });
     return result;
 }
 

@@ -47,6 +47,9 @@ class ScriptEngine {
     bool EvalLogical(std::string_view code);
     std::string EvalText(std::string_view code);
     double EvalNumber(std::string_view code);
+    // For code whose value is an array: each element's text (empty when the
+    // evaluation fails or the value is no array).
+    std::vector<std::string> EvalTexts(std::string_view code);
     // True when the evaluation did not fail; the value is dropped.
     bool EvalNone(std::string_view code);
     // Reads: code that only looks at values and changes nothing. Its compiled
@@ -55,6 +58,7 @@ class ScriptEngine {
     bool ReadLogical(std::string_view code);
     std::string ReadText(std::string_view code);
     double ReadNumber(std::string_view code);
+    std::vector<std::string> ReadTexts(std::string_view code);
     // Sets the global variable to JSON.parse(text). On failure the variable
     // holds null and error describes why; on success error is cleared. Parsing
     // into a global that already exists leaves the engine clean.

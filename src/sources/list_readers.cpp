@@ -1,5 +1,7 @@
 #include "sources/list_readers.h"
 
+#include <array>
+
 #include "json/json_object.h"
 #include "net/code_page.h"
 #include "net/local_text.h"
@@ -19,8 +21,18 @@ bool WithDocument(const std::string& text, Read read) {
     return parsed;
 }
 
-std::string Item(const std::string& array, int k) {
-    return array + "[" + std::to_string(k) + "]";
+// The named members of every element of the array, one fixed-size row each,
+// so a reader can take them apart by name.
+template <std::size_t N>
+std::vector<std::array<std::string, N>> Rows(JsonObject& json, const std::string& array,
+                                             const std::array<std::string, N>& names) {
+    std::vector<std::array<std::string, N>> rows;
+    for (std::vector<std::string>& texts :
+         json.GetElementTexts(array, std::vector<std::string>(names.begin(), names.end()))) {
+        std::array<std::string, N>& row = rows.emplace_back();
+        std::move(texts.begin(), texts.end(), row.begin());
+    }
+    return rows;
 }
 
 // The side bar names its tags with one character; the list's markers go by
@@ -65,13 +77,10 @@ std::string LinkSafeId(const std::string& id) {
 
 bool ReadWeiboCards(const std::string& text, std::vector<ListEntry>& entries) {
     return WithDocument(text, [&](JsonObject& json) {
-        const std::string group = "cards[0]['card_group']";
-        const int count = json.GetCount(group);
-        for (int k = 0; k < count; ++k) {
+        for (auto& [desc, icon] : Rows<2>(json, "cards[0]['card_group']", {"desc", "icon"})) {
             ListEntry entry;
-            entry.title = json.GetText(Item(group, k) + ".desc", false);
-            entry.tag =
-                TextBetween(json.GetText(Item(group, k) + ".icon", false), "_", "_small.png");
+            entry.title = std::move(desc);
+            entry.tag = TextBetween(icon, "_", "_small.png");
             entries.push_back(std::move(entry));
         }
     });
@@ -79,13 +88,12 @@ bool ReadWeiboCards(const std::string& text, std::vector<ListEntry>& entries) {
 
 bool ReadWeiboSideHot(const std::string& text, std::vector<ListEntry>& entries) {
     return WithDocument(text, [&](JsonObject& json) {
-        const int count = json.GetCount("data.realtime");
-        for (int k = 0; k < count; ++k) {
-            const std::string item = Item("data.realtime", k);
-            if (IsMarked(json.GetText(item + ".is_ad", false))) continue;
+        for (auto& [ad, word, label] :
+             Rows<3>(json, "data.realtime", {"is_ad", "word", "label_name"})) {
+            if (IsMarked(ad)) continue;
             ListEntry entry;
-            entry.title = json.GetText(item + ".word", false);
-            entry.tag = TagFromLabel(json.GetText(item + ".label_name", false));
+            entry.title = std::move(word);
+            entry.tag = TagFromLabel(label);
             entries.push_back(std::move(entry));
         }
     });
@@ -94,13 +102,12 @@ bool ReadWeiboSideHot(const std::string& text, std::vector<ListEntry>& entries) 
 bool ReadBaiduData(const std::string& text, std::vector<ListEntry>& entries) {
     return WithDocument(text, [&](JsonObject& json) {
         const std::string array = BaiduEntries(json);
-        const int count = array.empty() ? 0 : json.GetCount(array);
-        for (int k = 0; k < count; ++k) {
-            const std::string item = Item(array, k);
+        if (array.empty()) return;
+        for (auto& [word, tag, desc] : Rows<3>(json, array, {"word", "hotTag", "desc"})) {
             ListEntry entry;
-            entry.title = json.GetText(item + ".word", false);
-            entry.tag = json.GetText(item + ".hotTag", false);
-            entry.description = json.GetText(item + ".desc", false);
+            entry.title = std::move(word);
+            entry.tag = std::move(tag);
+            entry.description = std::move(desc);
             entries.push_back(std::move(entry));
         }
     });
@@ -108,12 +115,10 @@ bool ReadBaiduData(const std::string& text, std::vector<ListEntry>& entries) {
 
 bool ReadToutiaoHotBoard(const std::string& text, std::vector<ListEntry>& entries) {
     return WithDocument(text, [&](JsonObject& json) {
-        const int count = json.GetCount("data");
-        for (int k = 0; k < count; ++k) {
+        for (auto& [title, cluster] : Rows<2>(json, "data", {"Title", "ClusterIdStr"})) {
             ListEntry entry;
-            entry.title = json.GetText(Item("data", k) + ".Title", false);
-            const std::string id =
-                LinkSafeId(json.GetText(Item("data", k) + ".ClusterIdStr", false));
+            entry.title = std::move(title);
+            const std::string id = LinkSafeId(cluster);
             if (!id.empty())
                 entry.page =
                     ServiceUrl(ServiceHost::kToutiaoHome, "https", "/trending/" + id + "/");
@@ -124,17 +129,17 @@ bool ReadToutiaoHotBoard(const std::string& text, std::vector<ListEntry>& entrie
 
 bool ReadDouyinBillboard(const std::string& text, std::vector<ListEntry>& entries) {
     return WithDocument(text, [&](JsonObject& json) {
-        const int count = json.GetCount("billboard_data");
-        for (int k = 0; k < count; ++k) {
-            const std::string item = "['billboard_data'][" + std::to_string(k) + "]";
+        const auto titles = Rows<1>(json, "billboard_data", {"title"});
+        const auto extras = json.GetNestedElementTexts("billboard_data", "extra_list", {"link"});
+        for (std::size_t k = 0; k < titles.size(); ++k) {
             ListEntry entry;
-            entry.title = json.GetText(Item("billboard_data", k) + ".title", false);
-            const int n = json.GetCount(item + "['extra_list']");
+            entry.title = titles[k][0];
             // Each link goes in front, so the stored order is the reverse of the answer's.
             std::string links;
-            for (int j = 0; j < n; ++j)
-                links =
-                    json.GetText(Item(item + "['extra_list']", j) + ".link", false) + "|" + links;
+            if (k < extras.size()) {
+                for (const std::vector<std::string>& link : extras[k])
+                    links = link[0] + "|" + links;
+            }
             const std::size_t last = links.rfind('|');
             entry.links = last == std::string::npos ? std::string() : links.substr(0, last);
             entries.push_back(std::move(entry));
@@ -144,12 +149,10 @@ bool ReadDouyinBillboard(const std::string& text, std::vector<ListEntry>& entrie
 
 bool ReadDouyinWordList(const std::string& text, std::vector<ListEntry>& entries) {
     return WithDocument(text, [&](JsonObject& json) {
-        const int count = json.GetCount("data.word_list");
-        for (int k = 0; k < count; ++k) {
-            const std::string item = Item("data.word_list", k);
+        for (auto& [word, sentence] : Rows<2>(json, "data.word_list", {"word", "sentence_id"})) {
             ListEntry entry;
-            entry.title = json.GetText(item + ".word", false);
-            const std::string id = LinkSafeId(json.GetText(item + ".sentence_id", false));
+            entry.title = std::move(word);
+            const std::string id = LinkSafeId(sentence);
             if (!id.empty())
                 entry.page = ServiceUrl(ServiceHost::kDouyinWww, "https", "/hot/" + id);
             entries.push_back(std::move(entry));

@@ -82,6 +82,55 @@ TEST(JsonReaders, CountsAndNumbers) {
     EXPECT_EQ(json.GetNumber("missing.child"), 0);
 }
 
+// Reading a whole array in one script gives, value for value, what reading
+// each member one by one gives: strings, numbers, booleans, objects, arrays,
+// null, missing members, elements that are no objects, stored backslashes,
+// Chinese text and characters beyond U+FFFF.
+TEST(JsonReaders, WholeArrayReadsMatchOneByOneReads) {
+    const std::string document = R"({"rows":[
+        {"w":"热搜)" + kMarker + R"(一","n":12,"x":{"k":1}},
+        {"w":true,"n":null,"x":[1,"二"]},
+        {"n":-0.5},
+        7, null, "text",
+        {"w":"\ud83d\ude00 \\ end","n":1e21,"x":"\u2028"}],
+      "nested":[{"in":[{"w":"a"},{"w":2},3]},{"in":{"w":"no array"}},5,{"in":[]}],
+      "object":{"0":{"w":"not an array"}}})";
+    JsonObject json = Loaded(document);
+    const std::vector<std::string> names = {"w", "n", "x"};
+
+    const JsonObject::TextRows rows = json.GetElementTexts("rows", names);
+    ASSERT_EQ(static_cast<int>(rows.size()), json.GetCount("rows"));
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        for (std::size_t m = 0; m < names.size(); ++m) {
+            const std::string path = "rows[" + std::to_string(k) + "]." + names[m];
+            EXPECT_EQ(rows[k][m], json.GetText(path, false)) << path;
+        }
+    }
+    EXPECT_EQ(U(rows[0][0]), "热搜\\一");
+    EXPECT_EQ(rows[0][1], "12");
+    EXPECT_EQ(rows[3][0], "");
+
+    const std::vector<JsonObject::TextRows> nested =
+        json.GetNestedElementTexts("nested", "in", {"w"});
+    ASSERT_EQ(nested.size(), 4u);
+    for (std::size_t k = 0; k < nested.size(); ++k) {
+        const std::string inner = "nested[" + std::to_string(k) + "].in";
+        ASSERT_EQ(static_cast<int>(nested[k].size()), json.GetCount(inner)) << inner;
+        for (std::size_t j = 0; j < nested[k].size(); ++j) {
+            const std::string path = inner + "[" + std::to_string(j) + "].w";
+            EXPECT_EQ(nested[k][j][0], json.GetText(path, false)) << path;
+        }
+    }
+    EXPECT_EQ(nested[0].size(), 3u);
+
+    EXPECT_TRUE(json.GetElementTexts("object", names).empty());
+    EXPECT_TRUE(json.GetElementTexts("missing", names).empty());
+    EXPECT_TRUE(json.GetElementTexts("rows", {}).empty());
+    // Member names are data, never script.
+    EXPECT_EQ(json.GetElementTexts("rows", {"w'); da = 1; ('"})[0][0], "");
+    EXPECT_EQ(json.GetCount("rows"), 7);
+}
+
 TEST(JsonReaders, MemberNamesAndAllValues) {
     JsonObject json = Loaded(R"({"名称":"甲","b":{"c":2,"d":[true,""]},"e":"","f":"x","g":""})");
     std::vector<std::string> out = {"old"};
