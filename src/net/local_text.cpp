@@ -66,6 +66,18 @@ std::size_t NextMatch(std::string_view text, std::string_view needle, std::size_
     if (needle.empty()) return kNone;
     while (boundary < from && boundary < text.size())
         boundary += CharLength(text, boundary);
+    if (!ignoreCase) {
+        // Let the library find each occurrence; only those that start on a
+        // character boundary count. Comparing at every boundary instead
+        // costs a call per byte of a page.
+        for (std::size_t at = text.find(needle, boundary); at != kNone;
+             at = text.find(needle, boundary)) {
+            while (boundary < at)
+                boundary += CharLength(text, boundary);
+            if (boundary == at) return at;
+        }
+        return kNone;
+    }
     for (; boundary + needle.size() <= text.size(); boundary += CharLength(text, boundary)) {
         if (MatchesAt(text, boundary, needle, ignoreCase)) return boundary;
     }

@@ -35,7 +35,9 @@ MappedSubject MapSubject(std::string_view local) {
     // One character at a time: whatever the converter does with a malformed
     // sequence, each piece's UTF-8 maps back to that piece.
     for (const std::string& piece : SplitCharacters(local)) {
-        std::string utf8 = ToUtf8(piece);
+        // ASCII is the same in both; asking the converter for each of
+        // thousands of characters would cost most of a search.
+        std::string utf8 = static_cast<unsigned char>(piece[0]) < 0x80 ? piece : ToUtf8(piece);
         // CR LF comes as one piece but is two characters on both sides.
         const bool sameBytes = utf8 == piece;
         for (std::size_t i = 0; i < utf8.size(); ++i)
