@@ -1,5 +1,6 @@
 #include "json/engine_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -91,7 +92,9 @@ std::string LocalToEngine(std::string_view local) {
     // that a character beyond U+FFFF (a four-byte sequence) becomes two
     // surrogates.
     std::string utf8 = ToUtf8(local);
-    if (utf8.find_first_of("\xF0\xF1\xF2\xF3\xF4") == std::string::npos) return utf8;
+    // A plain loop: find_first_of calls memchr once per byte of the text.
+    const auto beyondBmp = [](char c) { return static_cast<unsigned char>(c) >= 0xF0; };
+    if (std::none_of(utf8.begin(), utf8.end(), beyondBmp)) return utf8;
     std::string out;
     out.reserve(utf8.size() + 8);
     for (std::size_t i = 0; i < utf8.size();) {
