@@ -1,8 +1,10 @@
 #include "desktop/pointer_motion_watch.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 
+#include <X11/Xlib.h>
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 
@@ -17,8 +19,12 @@ namespace {
 // on they reach the root window even while another client grabs the pointer).
 xcb_connection_t* ConnectWithRawEvents(unsigned& root) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    // The display Qt opened, which -display may have chosen over $DISPLAY.
+    // Without it, a pointer watched on another display would never move.
+    if (!x11 || !x11->display()) return nullptr;
     int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    xcb_connection_t* connection = xcb_connect(DisplayString(x11->display()), &screenNumber);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         return nullptr;
