@@ -41,7 +41,7 @@ class EdgeDocking : public ::testing::Test {
         pid_ = x_.Launch({kProgram, "--service-base", "http://127.0.0.1:9"},
                          {"XDG_CONFIG_HOME=" + config_.string(), "QT_QPA_PLATFORM=xcb"});
         ASSERT_TRUE(test::WaitUntil(20000, [this] {
-            id_ = x_.Run("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+            id_ = x_.Run("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
                          " --name '^Vantrel$' 2>/dev/null | head -1");
             return !id_.empty();
         })) << "no window";

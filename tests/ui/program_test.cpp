@@ -121,7 +121,7 @@ class Program : public ::testing::Test {
     // its tray icon, which is visible under the same name once a tray host
     // embeds it.
     std::string WindowSearch() const {
-        return "for w in $(xdotool search --onlyvisible --pid " + std::to_string(pid_) +
+        return "for w in $(xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
                " --name '^Vantrel$' 2>/dev/null); do eval $(xdotool getwindowgeometry --shell "
                "$w); [ \"$WIDTH\" -ge 100 ] && echo $w && break; done";
     }
@@ -313,7 +313,7 @@ TEST_F(Program, SettingsWindowTurnsOnStartWithLoginAndTheCloseButtonKeepsIt) {
     // The gear button of the 308-pixel wide window.
     ClickAt(id, 225, 28);
     // xdotool's own name match does not hold for Chinese titles: compare the names.
-    const std::string settingsSearch = "for w in $(xdotool search --onlyvisible --pid " +
+    const std::string settingsSearch = "for w in $(xdotool search --all --onlyvisible --pid " +
                                        std::to_string(pid_) +
                                        " --name ''); do [ \"$(xdotool getwindowname $w)\" = "
                                        "'设置' ] && echo $w; done | head -1";
