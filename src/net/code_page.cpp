@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <iterator>
 
+#include "net/local_text.h"
+
 namespace vantrel {
 namespace {
 
@@ -40,7 +42,15 @@ class Converter {
 
     std::string Run(std::string_view input) {
         std::string out;
-        if (!Ok() || input.empty()) return out;
+        AppendRun(out, input);
+        return out;
+    }
+
+    // Converts input onto the end of out, each failing byte as the
+    // replacement; false when any byte failed.
+    bool AppendRun(std::string& out, std::string_view input) {
+        bool clean = true;
+        if (!Ok() || input.empty()) return clean;
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         char* in = const_cast<char*>(input.data());
         std::size_t inLeft = input.size();
@@ -53,6 +63,7 @@ class Converter {
             out.append(chunk, static_cast<std::size_t>(outPtr - chunk));
             if (r != static_cast<std::size_t>(-1) || err == E2BIG) continue;
             out += replacement_;
+            clean = false;
             std::size_t skip = std::min(inputUnit_, inLeft);
             in += skip;
             inLeft -= skip;
@@ -61,7 +72,7 @@ class Converter {
         std::size_t outLeft = sizeof chunk;
         iconv(cd_, nullptr, nullptr, &outPtr, &outLeft);
         out.append(chunk, static_cast<std::size_t>(outPtr - chunk));
-        return out;
+        return clean;
     }
 
     bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
@@ -71,6 +82,37 @@ class Converter {
     std::string_view replacement_;
     std::size_t inputUnit_;
 };
+
+// Copies the ASCII runs of at least kLongAscii bytes as they are (ASCII is
+// the same in both encodings) and converts the stretches between them, so a
+// mostly ASCII answer costs a few converter calls instead of one over every
+// byte. charLength gives the bytes of the character at a position. Appends to
+// out; false when the converter refused a byte.
+template <class CharLength>
+bool ConvertAroundAscii(Converter& converter, std::string_view text, CharLength charLength,
+                        std::string& out) {
+    constexpr std::size_t kLongAscii = 32;
+    const auto ascii = [&](std::size_t i) { return static_cast<unsigned char>(text[i]) < 0x80; };
+    out.reserve(out.size() + text.size() + text.size() / 2);
+    bool clean = true;
+    std::size_t stretch = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        if (!ascii(at)) {
+            at += charLength(text, at);
+            continue;
+        }
+        std::size_t end = at;
+        while (end < text.size() && ascii(end))
+            ++end;
+        if (end - at >= kLongAscii) {
+            clean = converter.AppendRun(out, text.substr(stretch, at - stretch)) && clean;
+            out.append(text.substr(at, end - at));
+            stretch = end;
+        }
+        at = end;
+    }
+    return converter.AppendRun(out, text.substr(stretch)) && clean;
+}
 
 enum class Direction { kLocalToUtf16, kUtf16ToLocal, kUtf8ToLocal, kLocalToUtf8 };
 
@@ -106,7 +148,13 @@ std::string FromUtf16(std::string_view utf16le) {
 }
 
 std::string Utf8ToLocal(std::string_view utf8) {
-    return ConverterFor(Direction::kUtf8ToLocal).Run(UpToFirstZero(utf8));
+    // No UTF-8 character holds an ASCII byte, so a sequence an ASCII byte
+    // breaks off fails at the end of its stretch just as it would in one pass.
+    std::string out;
+    ConvertAroundAscii(
+        ConverterFor(Direction::kUtf8ToLocal), UpToFirstZero(utf8),
+        [](std::string_view, std::size_t) { return std::size_t{1}; }, out);
+    return out;
 }
 
 std::string Utf8ToLocal(std::span<const std::uint8_t> utf8) {
@@ -114,7 +162,14 @@ std::string Utf8ToLocal(std::span<const std::uint8_t> utf8) {
 }
 
 std::string ToUtf8(std::string_view local) {
-    return ConverterFor(Direction::kLocalToUtf8).Run(UpToFirstZero(local));
+    local = UpToFirstZero(local);
+    Converter& converter = ConverterFor(Direction::kLocalToUtf8);
+    // Here an ASCII byte can be the second byte of a character, so stretches
+    // end on character boundaries; that holds for valid text only, so text
+    // with a broken character goes through in one pass, as it always did.
+    std::string out;
+    if (!ConvertAroundAscii(converter, local, CharLength, out)) return converter.Run(local);
+    return out;
 }
 
 bool IsLocalCharset(std::string_view charset) {

@@ -18,12 +18,8 @@ unsigned char Byte(std::string_view text, std::size_t i) {
     return static_cast<unsigned char>(text[i]);
 }
 
-// Bytes of the character that starts at i. Every byte of 0x81 or more starts a
-// two-byte character, as in GBK; a lead byte at the very end stands alone.
-// GB18030's four-byte characters have a digit as second byte, which no GBK
-// trail byte (0x40 and up) is, so recognising lead-digit-lead-digit as one
-// character leaves every GBK sequence exactly as before while keeping a
-// search from starting on the third byte of a four-byte character (an emoji).
+}  // namespace
+
 std::size_t CharLength(std::string_view text, std::size_t i) {
     if (Byte(text, i) < 0x81) return 1;
     std::size_t rest = text.size() - i;
@@ -33,6 +29,8 @@ std::size_t CharLength(std::string_view text, std::size_t i) {
     }
     return rest >= 2 ? 2 : 1;
 }
+
+namespace {
 
 char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;

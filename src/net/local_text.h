@@ -12,6 +12,14 @@ namespace vantrel {
 // needle inside a multi-byte character. An empty needle or marker is never
 // found.
 
+// Bytes of the character that starts at i. Every byte of 0x81 or more starts a
+// two-byte character, as in GBK; a lead byte at the very end stands alone.
+// GB18030's four-byte characters have a digit as second byte, which no GBK
+// trail byte (0x40 and up) is, so recognising lead-digit-lead-digit as one
+// character leaves every GBK sequence exactly as before while keeping a
+// search from starting on the third byte of a four-byte character (an emoji).
+std::size_t CharLength(std::string_view text, std::size_t i);
+
 // Pieces between the occurrences of delimiter; each occurrence ends a piece,
 // even an empty one; the rest after the last one is a piece only when it is
 // not empty. An empty text gives no pieces.
