@@ -8,6 +8,10 @@
 
 namespace vantrel {
 
+namespace {
+constexpr int kRecheckMs = 100;  // how often a resting watch asks where the pointer is
+}  // namespace
+
 EdgeTickPause::EdgeTickPause(QWidget& window, QTimer& timer)
     : window_(window), timer_(timer), pointer_([this] { Resume(); }) {
     recheck_.setSingleShot(true);

@@ -20,7 +20,7 @@ namespace vantrel {
 // or, at an edge, the pointer moves. Motion is seen from real input devices;
 // a pointer placed by synthetic input (remote desktops, test tools) makes no
 // such event, so at an edge the pointer's place is still asked for every
-// kRecheckMs. Where
+// 100 ms. Where
 // motion cannot be watched at all the timer keeps ticking at an edge. A timer stopped by anyone
 // else (interval set to 0) is left stopped. The owner keeps this object and destroys it before the
 // window and the timer.
@@ -32,12 +32,9 @@ class EdgeTickPause : public QObject {
     void Settle(EdgeTickOutcome outcome);
     // Something a tick depends on may have changed.
     void Resume();
-    bool Paused() const { return paused_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-    static constexpr int kRecheckMs = 100;
 
   private:
     void Pause();

@@ -199,6 +199,21 @@ std::string NameList(const std::vector<std::string>& names) {
     return "[" + list + "]";
 }
 
+// Up to count rows of width texts each, from texts[at] on; at moves past them.
+JsonObject::TextRows TakeRows(const std::vector<std::string>& texts, std::size_t& at,
+                              std::size_t count, std::size_t width) {
+    JsonObject::TextRows rows;
+    for (std::size_t row = 0; row < count && at + width <= texts.size(); ++row, at += width)
+        rows.emplace_back(texts.begin() + at, texts.begin() + at + width);
+    return rows;
+}
+
+// A plain-form text result as local text, stored backslashes given back.
+std::string PlainLocal(std::string engine) {
+    UnmarkBackslashes(engine);
+    return EngineToLocal(engine);
+}
+
 std::string Index(int index) {
     return std::to_string(index);
 }
@@ -314,10 +329,8 @@ JsonObject::TextRows JsonObject::GetElementTexts(const std::string& path,
     if (names.empty()) return {};
     const std::vector<std::string> texts =
         PlainTexts("get__texts(" + Resolved(path) + ", " + NameList(names) + ")", AccessFor(path));
-    TextRows rows;
-    for (std::size_t at = 0; at + names.size() <= texts.size(); at += names.size())
-        rows.emplace_back(texts.begin() + at, texts.begin() + at + names.size());
-    return rows;
+    std::size_t at = 0;
+    return TakeRows(texts, at, texts.size() / names.size(), names.size());
 }
 
 std::vector<JsonObject::TextRows> JsonObject::GetNestedElementTexts(
@@ -331,11 +344,7 @@ std::vector<JsonObject::TextRows> JsonObject::GetNestedElementTexts(
     std::vector<TextRows> elements;
     for (std::size_t at = 0; at < texts.size();) {
         const std::size_t count = std::strtoul(texts[at++].c_str(), nullptr, 10);
-        TextRows& rows = elements.emplace_back();
-        for (std::size_t row = 0; row < count && at + names.size() <= texts.size(); ++row) {
-            rows.emplace_back(texts.begin() + at, texts.begin() + at + names.size());
-            at += names.size();
-        }
+        elements.push_back(TakeRows(texts, at, count, names.size()));
     }
     return elements;
 }
@@ -471,10 +480,12 @@ bool JsonObject::Logical(const std::string& script, Access access) {
 }
 
 std::string JsonObject::Text(const std::string& script, Access access) {
-    if (!engine_) return {};
+    return engine_ ? EngineToLocal(EngineText(script, access)) : std::string();
+}
+
+std::string JsonObject::EngineText(const std::string& script, Access access) {
     const std::string code = LocalToEngine(script);
-    return EngineToLocal(access == Access::kRead ? engine_->ReadText(code)
-                                                 : engine_->EvalText(code));
+    return access == Access::kRead ? engine_->ReadText(code) : engine_->EvalText(code);
 }
 
 double JsonObject::Number(const std::string& script, Access access) {
@@ -484,11 +495,7 @@ double JsonObject::Number(const std::string& script, Access access) {
 }
 
 std::string JsonObject::PlainText(const std::string& script, Access access) {
-    if (!engine_) return {};
-    const std::string code = LocalToEngine(script);
-    std::string text = access == Access::kRead ? engine_->ReadText(code) : engine_->EvalText(code);
-    UnmarkBackslashes(text);
-    return EngineToLocal(text);
+    return engine_ ? PlainLocal(EngineText(script, access)) : std::string();
 }
 
 std::vector<std::string> JsonObject::PlainTexts(const std::string& script, Access access) {
@@ -496,10 +503,8 @@ std::vector<std::string> JsonObject::PlainTexts(const std::string& script, Acces
     const std::string code = LocalToEngine(script);
     std::vector<std::string> texts =
         access == Access::kRead ? engine_->ReadTexts(code) : engine_->EvalTexts(code);
-    for (std::string& text : texts) {
-        UnmarkBackslashes(text);
-        text = EngineToLocal(text);
-    }
+    for (std::string& text : texts)
+        text = PlainLocal(std::move(text));
     return texts;
 }
 

@@ -145,6 +145,8 @@ class JsonObject {
     bool Logical(const std::string& script, Access access = Access::kAny);
     std::string Text(const std::string& script, Access access = Access::kAny);
     double Number(const std::string& script, Access access = Access::kAny);
+    // The script's text result as the engine gives it; needs an engine.
+    std::string EngineText(const std::string& script, Access access);
     // Text results with stored backslashes given back (the plain form).
     std::string PlainText(const std::string& script, Access access);
     std::vector<std::string> PlainTexts(const std::string& script, Access access);
