@@ -20,10 +20,10 @@ namespace vantrel {
 // or, at an edge, the pointer moves. Motion is seen from real input devices;
 // a pointer placed by synthetic input (remote desktops, test tools) makes no
 // such event, so at an edge the pointer's place is still asked for every
-// 100 ms. Where
-// motion cannot be watched at all the timer keeps ticking at an edge. A timer stopped by anyone
-// else (interval set to 0) is left stopped. The owner keeps this object and destroys it before the
-// window and the timer.
+// 100 ms. Where motion cannot be watched at all the timer keeps ticking at an
+// edge. A timer stopped by anyone else (interval set to 0) is left stopped.
+// The owner keeps this object and destroys it before the window and the
+// timer.
 class EdgeTickPause : public QObject {
   public:
     EdgeTickPause(QWidget& window, QTimer& timer);
