@@ -33,9 +33,9 @@ function get__nodeValue(str_json, recursion) {
     return str_all;
 }
 function get__count(c) {
-    return Object.prototype.toString.call(c) == '[object Array]' ? c.length : 0;
+    return Array.isArray(c) ? c.length : 0;
 }
-function get__texts(a, names) {
+function get__texts_each(a, names) {
     var n = get__count(a), texts = [];
     for (var k = 0; k < n; k++) {
         for (var m = 0; m < names.length; m++) {
@@ -46,12 +46,44 @@ function get__texts(a, names) {
     }
     return texts;
 }
+// These two give what the _each forms give. One try around the whole walk
+// costs the engine far less than one per value, so the walk goes without,
+// and one that meets a missing value is done again value by value.
+function get__texts(a, names) {
+    try {
+        var n = get__count(a), width = names.length, texts = [], w = 0, element, m;
+        for (var k = 0; k < n; k++) {
+            element = a[k];
+            for (m = 0; m < width; m++) texts[w++] = element[names[m]].toString();
+        }
+        return texts;
+    } catch (e) {
+        return get__texts_each(a, names);
+    }
+}
 function get__nested_texts(a, inner, names) {
+    try {
+        var n = get__count(a), width = names.length, texts = [], w = 0, list, count, element, i, m;
+        for (var k = 0; k < n; k++) {
+            list = a[k][inner];
+            count = get__count(list);
+            texts[w++] = count;
+            for (i = 0; i < count; i++) {
+                element = list[i];
+                for (m = 0; m < width; m++) texts[w++] = element[names[m]].toString();
+            }
+        }
+        return texts;
+    } catch (e) {
+        return get__nested_texts_each(a, inner, names);
+    }
+}
+function get__nested_texts_each(a, inner, names) {
     var n = get__count(a), texts = [];
     for (var k = 0; k < n; k++) {
         var list = null;
         try { list = a[k][inner]; } catch (e) {}
-        var rows = get__texts(list, names);
+        var rows = get__texts_each(list, names);
         texts.push(rows.length / names.length);
         for (var i = 0; i < rows.length; i++) texts.push(rows[i]);
     }

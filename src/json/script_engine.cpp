@@ -3,6 +3,7 @@
 #include <duktape.h>
 
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -102,8 +103,16 @@ double ToNumber(duk_context* ctx, duk_idx_t index) {
 std::string ToText(duk_context* ctx, duk_idx_t index) {
     if (duk_is_string(ctx, index)) return std::string(StringAt(ctx, index));
     if (duk_is_number(ctx, index)) {
+        const double number = duk_get_number(ctx, index);
         char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.13g", duk_get_number(ctx, index));
+        // A whole number below 10^13 is written the same by "%.13g"; counts
+        // and ranks come this way, many to a read.
+        if (std::fabs(number) < 1e13 && number == std::trunc(number) && !std::signbit(number)) {
+            const auto end =
+                std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(number)).ptr;
+            return std::string(buffer, end);
+        }
+        std::snprintf(buffer, sizeof buffer, "%.13g", number);
         return buffer;
     }
     if (duk_is_boolean(ctx, index)) return duk_get_boolean(ctx, index) ? "true" : "false";

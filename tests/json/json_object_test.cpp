@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -82,10 +84,22 @@ TEST(JsonReaders, CountsAndNumbers) {
     EXPECT_EQ(json.GetNumber("missing.child"), 0);
 }
 
+// Each element's named members, read one by one.
+JsonObject::TextRows OneByOne(JsonObject& json, const std::string& array,
+                              const std::vector<std::string>& names) {
+    JsonObject::TextRows rows(json.GetCount(array));
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        for (const std::string& name : names)
+            rows[k].push_back(json.GetText(array + "[" + std::to_string(k) + "]." + name, false));
+    }
+    return rows;
+}
+
 // Reading a whole array in one script gives, value for value, what reading
 // each member one by one gives: strings, numbers, booleans, objects, arrays,
 // null, missing members, elements that are no objects, stored backslashes,
-// Chinese text and characters beyond U+FFFF.
+// Chinese text and characters beyond U+FFFF. Arrays where every member is
+// there ("full") are read in one walk; the others are read value by value.
 TEST(JsonReaders, WholeArrayReadsMatchOneByOneReads) {
     const std::string document = R"({"rows":[
         {"w":"热搜)" + kMarker + R"(一","n":12,"x":{"k":1}},
@@ -93,35 +107,37 @@ TEST(JsonReaders, WholeArrayReadsMatchOneByOneReads) {
         {"n":-0.5},
         7, null, "text",
         {"w":"\ud83d\ude00 \\ end","n":1e21,"x":"\u2028"}],
+      "full":[
+        {"w":"热搜)" + kMarker + R"(一","n":12,"x":{"k":1}},
+        {"w":true,"n":-0.5,"x":[1,"二"]},
+        {"w":"\ud83d\ude00 \\ end","n":1e21,"x":"\u2028"}],
       "nested":[{"in":[{"w":"a"},{"w":2},3]},{"in":{"w":"no array"}},5,{"in":[]}],
+      "nestedFull":[{"in":[{"w":"a"},{"w":2}]},{"in":{"w":"no array"}},{"in":[]},
+                    {"in":[{"w":"热"},{"w":[3]},{"w":"x"}]}],
       "object":{"0":{"w":"not an array"}}})";
     JsonObject json = Loaded(document);
     const std::vector<std::string> names = {"w", "n", "x"};
 
-    const JsonObject::TextRows rows = json.GetElementTexts("rows", names);
-    ASSERT_EQ(static_cast<int>(rows.size()), json.GetCount("rows"));
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        for (std::size_t m = 0; m < names.size(); ++m) {
-            const std::string path = "rows[" + std::to_string(k) + "]." + names[m];
-            EXPECT_EQ(rows[k][m], json.GetText(path, false)) << path;
-        }
-    }
-    EXPECT_EQ(U(rows[0][0]), "热搜\\一");
-    EXPECT_EQ(rows[0][1], "12");
-    EXPECT_EQ(rows[3][0], "");
+    for (const char* array : {"rows", "full"})
+        EXPECT_EQ(json.GetElementTexts(array, names), OneByOne(json, array, names)) << array;
+    const JsonObject::TextRows full = json.GetElementTexts("full", names);
+    ASSERT_EQ(full.size(), 3u);
+    EXPECT_EQ(U(full[0][0]), "热搜\\一");
+    EXPECT_EQ(full[0][1], "12");
+    EXPECT_EQ(full[2][1], "1e+21");
+    EXPECT_EQ(json.GetElementTexts("rows", names)[3][0], "");
 
-    const std::vector<JsonObject::TextRows> nested =
-        json.GetNestedElementTexts("nested", "in", {"w"});
-    ASSERT_EQ(nested.size(), 4u);
-    for (std::size_t k = 0; k < nested.size(); ++k) {
-        const std::string inner = "nested[" + std::to_string(k) + "].in";
-        ASSERT_EQ(static_cast<int>(nested[k].size()), json.GetCount(inner)) << inner;
-        for (std::size_t j = 0; j < nested[k].size(); ++j) {
-            const std::string path = inner + "[" + std::to_string(j) + "].w";
-            EXPECT_EQ(nested[k][j][0], json.GetText(path, false)) << path;
+    for (const std::string array : {"nested", "nestedFull"}) {
+        const std::vector<JsonObject::TextRows> nested =
+            json.GetNestedElementTexts(array, "in", {"w"});
+        ASSERT_EQ(static_cast<int>(nested.size()), json.GetCount(array)) << array;
+        for (std::size_t k = 0; k < nested.size(); ++k) {
+            const std::string inner = array + "[" + std::to_string(k) + "].in";
+            EXPECT_EQ(nested[k], OneByOne(json, inner, {"w"})) << inner;
         }
     }
-    EXPECT_EQ(nested[0].size(), 3u);
+    EXPECT_EQ(json.GetNestedElementTexts("nested", "in", {"w"})[0].size(), 3u);
+    EXPECT_EQ(json.GetNestedElementTexts("nestedFull", "in", {"w"})[3].size(), 3u);
 
     EXPECT_TRUE(json.GetElementTexts("object", names).empty());
     EXPECT_TRUE(json.GetElementTexts("missing", names).empty());
@@ -129,6 +145,13 @@ TEST(JsonReaders, WholeArrayReadsMatchOneByOneReads) {
     // Member names are data, never script.
     EXPECT_EQ(json.GetElementTexts("rows", {"w'); da = 1; ('"})[0][0], "");
     EXPECT_EQ(json.GetCount("rows"), 7);
+
+    // A number the engine hands back is written as "%.13g" writes it.
+    for (const char* number : {"0", "-0", "7", "-3", "9999999999999", "10000000000000", "2.5"}) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%.13g", std::strtod(number, nullptr));
+        EXPECT_EQ(json.GetEngine()->EvalText(number), expected) << number;
+    }
 }
 
 TEST(JsonReaders, MemberNamesAndAllValues) {
