@@ -480,6 +480,27 @@ TEST(HttpRequest, ACallFromInsideTheWaitIsIndependent) {
     EXPECT_EQ(innerCookies, "i=1");
 }
 
+TEST(HttpRequest, EachRequestOpensAConnectionOfItsOwn) {
+    // The server offers to keep every connection but reads only one request
+    // on each: a second request sent down a kept connection would never be
+    // answered.
+    LoopbackServer server([](const std::string&) {
+        Reply reply;
+        reply.bytes = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+        reply.end = Reply::End::kHang;
+        return reply;
+    });
+    for (int i = 0; i < 3; ++i) {
+        std::string status;
+        EXPECT_EQ(
+            HttpRequest({.url = server.base() + "/", .timeoutSeconds = 5, .statusText = &status}),
+            "ok")
+            << i;
+        EXPECT_EQ(status, "200 OK") << i;
+    }
+    EXPECT_EQ(server.requests().size(), 3u);
+}
+
 TEST(HttpRequest, HugeBodyIsCutAtTheCap) {
     LoopbackServer server([](const std::string&) {
         Reply reply;
