@@ -3,7 +3,10 @@
 
 #include "../curl_tool.h"
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <vector>
 
 #ifdef VANTREL_HAVE_NLOHMANN
 #include <nlohmann/json.hpp>
@@ -65,38 +68,64 @@ Source SourceFor(SourceId id) {
     }
 }
 
-void BM_ClickToFilledList(benchmark::State& state, SourceId id) {
-    if (Server() == nullptr) {
-        state.SkipWithError("demo server did not start");
-        return;
+// False, with the benchmark marked skipped, when the demo server is not up.
+bool ServerStarted(benchmark::State& state) {
+    if (Server() != nullptr) return true;
+    state.SkipWithError("demo server did not start");
+    return false;
+}
+
+std::string ListUrl(const Source& source) {
+    return vantrel::ServiceUrl(source.host, "https", source.pathAndQuery);
+}
+
+// The program's side of a click: the source's fetch routine filling the list.
+class Clicker {
+  public:
+    explicit Clicker(const Source& source) : cycle_(app_, list_, buttons_) {
+        vantrel::SetUpTrendingColumns(list_);
+        cycle_.SetFetchRoutine(source.id, source.routine);
+        app_.currentSource = source.id;
     }
-    const Source source = SourceFor(id);
-    vantrel::AppState app;
-    vantrel::ListModel list;
-    vantrel::SourceButtons buttons;
-    vantrel::SetUpTrendingColumns(list);
-    vantrel::RefreshCycle cycle(app, list, buttons);
-    cycle.SetFetchRoutine(id, source.routine);
-    app.currentSource = id;
+    // False when the list stayed empty.
+    bool Click() {
+        cycle_.RefreshCurrentSource();
+        return list_.ItemCount() > 0;
+    }
+    int Rows() const { return list_.ItemCount(); }
+
+  private:
+    vantrel::AppState app_;
+    vantrel::ListModel list_;
+    vantrel::SourceButtons buttons_;
+    vantrel::RefreshCycle cycle_;
+};
+
+void BM_ClickToFilledList(benchmark::State& state, SourceId id) {
+    if (!ServerStarted(state)) return;
+    Clicker clicker(SourceFor(id));
     for (auto _ : state) {
-        cycle.RefreshCurrentSource();
-        if (list.ItemCount() == 0) {
+        if (!clicker.Click()) {
             state.SkipWithError("the list stayed empty");
             break;
         }
-        benchmark::DoNotOptimize(list.ItemCount());
     }
-    state.counters["rows"] = list.ItemCount();
+    state.counters["rows"] = clicker.Rows();
 }
 
 void BM_CurlTool(benchmark::State& state, SourceId id) {
-    if (Server() == nullptr) {
-        state.SkipWithError("demo server did not start");
-        return;
-    }
+    if (!ServerStarted(state)) return;
     const Source source = SourceFor(id);
-    std::string url = vantrel::ServiceUrl(source.host, "https", source.pathAndQuery);
+    const std::string url = ListUrl(source);
     RunCurlTool(state, url);
+}
+
+// Microseconds of wall time, the median of nine runs.
+void NineRuns(benchmark::internal::Benchmark* benchmark) {
+    benchmark->Unit(benchmark::kMicrosecond)
+        ->UseRealTime()
+        ->Repetitions(9)
+        ->ReportAggregatesOnly(true);
 }
 
 #ifdef VANTREL_HAVE_NLOHMANN
@@ -115,52 +144,86 @@ std::string_view JsonPart(SourceId id, std::string_view body) {
     return body.substr(begin, end - begin);
 }
 
+// One transfer of url and a plain parse of its JSON; false when either failed.
+bool FloorOnce(SourceId id, const std::string& url) {
+    std::string body;
+    CURL* easy = curl_easy_init();
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &AppendBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    CURLcode code = curl_easy_perform(easy);
+    curl_easy_cleanup(easy);
+    nlohmann::json json = nlohmann::json::parse(JsonPart(id, body), nullptr, false);
+    benchmark::DoNotOptimize(json);
+    return code == CURLE_OK && !json.is_discarded();
+}
+
 void BM_InProcessFloor(benchmark::State& state, SourceId id) {
-    if (Server() == nullptr) {
-        state.SkipWithError("demo server did not start");
-        return;
-    }
+    if (!ServerStarted(state)) return;
     const Source source = SourceFor(id);
-    const std::string url = vantrel::ServiceUrl(source.host, "https", source.pathAndQuery);
+    const std::string url = ListUrl(source);
     for (auto _ : state) {
-        std::string body;
-        CURL* easy = curl_easy_init();
-        curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &AppendBody);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
-        CURLcode code = curl_easy_perform(easy);
-        curl_easy_cleanup(easy);
-        nlohmann::json json = nlohmann::json::parse(JsonPart(id, body), nullptr, false);
-        if (code != CURLE_OK || json.is_discarded()) {
+        if (!FloorOnce(id, url)) {
             state.SkipWithError("the floor's transfer or parse failed");
             break;
         }
-        benchmark::DoNotOptimize(json);
     }
 }
-#define VANTREL_FLOOR(name, id)                    \
-    BENCHMARK_CAPTURE(BM_InProcessFloor, name, id) \
-        ->Unit(benchmark::kMicrosecond)            \
-        ->UseRealTime()                            \
-        ->Repetitions(9)                           \
-        ->ReportAggregatesOnly(true);
+
+double Median(std::vector<double> samples) {
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    return samples[samples.size() / 2];
+}
+
+// The click and its floor taken in turns, so that both meet the same load on
+// a shared machine; the counters are the medians of each and their ratio.
+void BM_ClickBesideFloor(benchmark::State& state, SourceId id) {
+    if (!ServerStarted(state)) return;
+    const Source source = SourceFor(id);
+    const std::string url = ListUrl(source);
+    Clicker clicker(source);
+    std::vector<double> clicks, floors;
+    bool clickFirst = true;
+    for (auto _ : state) {
+        double click = 0, floor = 0;
+        bool ok = true;
+        // Each goes first in every other round, so neither always follows the other.
+        for (int turn = 0; turn < 2; ++turn) {
+            const auto start = std::chrono::steady_clock::now();
+            const bool isClick = (turn == 0) == clickFirst;
+            ok = (isClick ? clicker.Click() : FloorOnce(id, url)) && ok;
+            const std::chrono::duration<double, std::micro> took =
+                std::chrono::steady_clock::now() - start;
+            (isClick ? click : floor) = took.count();
+        }
+        clickFirst = !clickFirst;
+        if (!ok) {
+            state.SkipWithError("the click or its floor failed");
+            break;
+        }
+        clicks.push_back(click);
+        floors.push_back(floor);
+    }
+    if (clicks.empty()) return;
+    state.counters["click_us"] = Median(clicks);
+    state.counters["floor_us"] = Median(floors);
+    state.counters["ratio"] = Median(clicks) / Median(floors);
+}
+#define VANTREL_FLOOR(name, id)                                      \
+    BENCHMARK_CAPTURE(BM_InProcessFloor, name, id)->Apply(NineRuns); \
+    BENCHMARK_CAPTURE(BM_ClickBesideFloor, name, id)                 \
+        ->Unit(benchmark::kMicrosecond)                              \
+        ->UseRealTime()                                              \
+        ->Iterations(400);
 #else
 #define VANTREL_FLOOR(name, id)
 #endif
 
-#define VANTREL_SOURCE_PAIR(name, id)                 \
-    BENCHMARK_CAPTURE(BM_ClickToFilledList, name, id) \
-        ->Unit(benchmark::kMicrosecond)               \
-        ->UseRealTime()                               \
-        ->Repetitions(9)                              \
-        ->ReportAggregatesOnly(true);                 \
-    VANTREL_FLOOR(name, id)                           \
-    BENCHMARK_CAPTURE(BM_CurlTool, name, id)          \
-        ->Unit(benchmark::kMicrosecond)               \
-        ->UseRealTime()                               \
-        ->Repetitions(9)                              \
-        ->ReportAggregatesOnly(true)
+#define VANTREL_SOURCE_PAIR(name, id)                                   \
+    BENCHMARK_CAPTURE(BM_ClickToFilledList, name, id)->Apply(NineRuns); \
+    VANTREL_FLOOR(name, id)                                             \
+    BENCHMARK_CAPTURE(BM_CurlTool, name, id)->Apply(NineRuns)
 
 VANTREL_SOURCE_PAIR(Weibo, SourceId::kWeibo);
 VANTREL_SOURCE_PAIR(Baidu, SourceId::kBaidu);
