@@ -46,15 +46,21 @@ function get__texts_each(a, names) {
     }
     return texts;
 }
-// These two give what the _each forms give. One try around the whole walk
-// costs the engine far less than one per value, so the walk goes without,
-// and one that meets a missing value is done again value by value.
+// These give what the _each forms give. One try around the whole walk costs
+// the engine far less than one per value, so the walk goes without: it gives
+// missing elements and values their empty text itself (x == null holds for
+// null and undefined alone), and a walk that meets anything else that throws
+// is done again value by value. Calls cost the engine dearly too, so the
+// nested walk repeats the inner loop rather than call for it.
 function get__texts(a, names) {
     try {
-        var n = get__count(a), width = names.length, texts = [], w = 0, element, m;
+        var n = get__count(a), width = names.length, texts = [], w = 0, element, value, m;
         for (var k = 0; k < n; k++) {
             element = a[k];
-            for (m = 0; m < width; m++) texts[w++] = element[names[m]].toString();
+            for (m = 0; m < width; m++) {
+                value = element == null ? null : element[names[m]];
+                texts[w++] = value == null ? '' : value.toString();
+            }
         }
         return texts;
     } catch (e) {
@@ -63,14 +69,18 @@ function get__texts(a, names) {
 }
 function get__nested_texts(a, inner, names) {
     try {
-        var n = get__count(a), width = names.length, texts = [], w = 0, list, count, element, i, m;
+        var n = get__count(a), width = names.length, texts = [], w = 0;
+        var list, count, element, value, i, m;
         for (var k = 0; k < n; k++) {
-            list = a[k][inner];
+            list = a[k] == null ? null : a[k][inner];
             count = get__count(list);
             texts[w++] = count;
             for (i = 0; i < count; i++) {
                 element = list[i];
-                for (m = 0; m < width; m++) texts[w++] = element[names[m]].toString();
+                for (m = 0; m < width; m++) {
+                    value = element == null ? null : element[names[m]];
+                    texts[w++] = value == null ? '' : value.toString();
+                }
             }
         }
         return texts;
