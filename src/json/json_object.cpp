@@ -51,21 +51,12 @@ function get__texts_each(a, names) {
 // missing elements and values their empty text itself (x == null holds for
 // null and undefined alone), and a walk that meets anything else that throws
 // is done again value by value. Calls cost the engine dearly too, so the
-// nested walk repeats the inner loop rather than call for it.
+// walk calls nothing per value.
 function get__texts(a, names) {
-    try {
-        var n = get__count(a), width = names.length, texts = [], w = 0, element, value, m;
-        for (var k = 0; k < n; k++) {
-            element = a[k];
-            for (m = 0; m < width; m++) {
-                value = element == null ? null : element[names[m]];
-                texts[w++] = value == null ? '' : value.toString();
-            }
-        }
-        return texts;
-    } catch (e) {
-        return get__texts_each(a, names);
-    }
+    // The nested walk over one element that holds a, less that element's count.
+    var texts = get__nested_texts([{a: a}], 'a', names);
+    texts.shift();
+    return texts;
 }
 function get__nested_texts(a, inner, names) {
     try {
