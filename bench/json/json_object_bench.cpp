@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "../in_turns.h"
 #include "json/json_object.h"
 #include "net/code_page.h"
 
@@ -13,7 +14,7 @@
 
 // The JSON object reading a whole Weibo answer beside a plain parser reading
 // the same values out of the same bytes, in one run: compare the medians of
-// ReadWeiboList and PlainReadFloor.
+// ReadWeiboList and PlainReadFloor, or the counters of ReadBesideFloor.
 
 namespace {
 
@@ -34,19 +35,25 @@ const std::string& WeiboAnswer() {
     return answer;
 }
 
-// What the list source does with one answer.
+// What the list source once did with one answer, one value at a time:
+// Create, Load, the count and 100 path reads.
+bool ReadWeiboListOnce() {
+    vantrel::JsonObject json = vantrel::JsonObject::Create();
+    vantrel::JsonError error;
+    const bool loaded = json.Load(WeiboAnswer(), false, error, false);
+    int count = json.GetCount("cards[0]['card_group']");
+    for (int i = 0; i < count; ++i) {
+        std::string row = "cards[0]['card_group'][" + std::to_string(i) + "]";
+        benchmark::DoNotOptimize(json.GetText(row + ".desc", false));
+        benchmark::DoNotOptimize(json.GetText(row + ".icon", false));
+    }
+    json.Destroy();
+    return loaded;
+}
+
 void BM_ReadWeiboList(benchmark::State& state) {
     for (auto _ : state) {
-        vantrel::JsonObject json = vantrel::JsonObject::Create();
-        vantrel::JsonError error;
-        if (!json.Load(WeiboAnswer(), false, error, false)) state.SkipWithError("load failed");
-        int count = json.GetCount("cards[0]['card_group']");
-        for (int i = 0; i < count; ++i) {
-            std::string row = "cards[0]['card_group'][" + std::to_string(i) + "]";
-            benchmark::DoNotOptimize(json.GetText(row + ".desc", false));
-            benchmark::DoNotOptimize(json.GetText(row + ".icon", false));
-        }
-        json.Destroy();
+        if (!ReadWeiboListOnce()) state.SkipWithError("load failed");
     }
 }
 BENCHMARK(BM_ReadWeiboList)->Unit(benchmark::kMicrosecond)->Repetitions(5);
@@ -65,17 +72,27 @@ BENCHMARK(BM_ReadWeiboListInOneScript)->Unit(benchmark::kMicrosecond)->Repetitio
 
 #ifdef VANTREL_HAVE_NLOHMANN
 // The floor: a plain parse of the same bytes and the same values read out.
-void BM_PlainReadFloor(benchmark::State& state) {
-    for (auto _ : state) {
-        nlohmann::json json = nlohmann::json::parse(WeiboBytes(), nullptr, false);
-        const nlohmann::json& group = json["cards"][0]["card_group"];
-        for (const nlohmann::json& row : group) {
-            benchmark::DoNotOptimize(row.value("desc", std::string()));
-            benchmark::DoNotOptimize(row.value("icon", std::string()));
-        }
+bool PlainReadOnce() {
+    nlohmann::json json = nlohmann::json::parse(WeiboBytes(), nullptr, false);
+    const nlohmann::json& group = json["cards"][0]["card_group"];
+    for (const nlohmann::json& row : group) {
+        benchmark::DoNotOptimize(row.value("desc", std::string()));
+        benchmark::DoNotOptimize(row.value("icon", std::string()));
     }
+    return !json.is_discarded();
+}
+
+void BM_PlainReadFloor(benchmark::State& state) {
+    for (auto _ : state)
+        PlainReadOnce();
 }
 BENCHMARK(BM_PlainReadFloor)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+// The one-by-one read and the floor in turns (see InTurns).
+void BM_ReadBesideFloor(benchmark::State& state) {
+    InTurns(state, "read", ReadWeiboListOnce, "floor", PlainReadOnce);
+}
+BENCHMARK(BM_ReadBesideFloor)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 #endif
 
 void BM_Create(benchmark::State& state) {

@@ -2,11 +2,9 @@
 #include <curl/curl.h>
 
 #include "../curl_tool.h"
+#include "../in_turns.h"
 
-#include <algorithm>
-#include <chrono>
 #include <string>
-#include <vector>
 
 #ifdef VANTREL_HAVE_NLOHMANN
 #include <nlohmann/json.hpp>
@@ -171,44 +169,15 @@ void BM_InProcessFloor(benchmark::State& state, SourceId id) {
     }
 }
 
-double Median(std::vector<double> samples) {
-    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
-    return samples[samples.size() / 2];
-}
-
-// The click and its floor taken in turns, so that both meet the same load on
-// a shared machine; the counters are the medians of each and their ratio.
+// The click and its floor in turns (see InTurns).
 void BM_ClickBesideFloor(benchmark::State& state, SourceId id) {
     if (!ServerStarted(state)) return;
     const Source source = SourceFor(id);
     const std::string url = ListUrl(source);
     Clicker clicker(source);
-    std::vector<double> clicks, floors;
-    bool clickFirst = true;
-    for (auto _ : state) {
-        double click = 0, floor = 0;
-        bool ok = true;
-        // Each goes first in every other round, so neither always follows the other.
-        for (int turn = 0; turn < 2; ++turn) {
-            const auto start = std::chrono::steady_clock::now();
-            const bool isClick = (turn == 0) == clickFirst;
-            ok = (isClick ? clicker.Click() : FloorOnce(id, url)) && ok;
-            const std::chrono::duration<double, std::micro> took =
-                std::chrono::steady_clock::now() - start;
-            (isClick ? click : floor) = took.count();
-        }
-        clickFirst = !clickFirst;
-        if (!ok) {
-            state.SkipWithError("the click or its floor failed");
-            break;
-        }
-        clicks.push_back(click);
-        floors.push_back(floor);
-    }
-    if (clicks.empty()) return;
-    state.counters["click_us"] = Median(clicks);
-    state.counters["floor_us"] = Median(floors);
-    state.counters["ratio"] = Median(clicks) / Median(floors);
+    InTurns(
+        state, "click", [&] { return clicker.Click(); }, "floor",
+        [&] { return FloorOnce(id, url); });
 }
 #define VANTREL_FLOOR(name, id)                                      \
     BENCHMARK_CAPTURE(BM_InProcessFloor, name, id)->Apply(NineRuns); \
