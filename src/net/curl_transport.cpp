@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cctype>
 #include <mutex>
-#include <vector>
 
 #include "net/curl_exchange.h"
 #include "net/local_text.h"
@@ -257,45 +256,8 @@ CURLcode UseSharedCookies(CURL* easy) {
 
 namespace {
 
-// Making a multi handle opens a socket pair for its wake-up call, and
-// cleaning it up closes it again: a request takes an idle one of its thread's
-// instead. A request started from the pump while another waits finds none
-// idle and gets one of its own, so neither reads the other's messages.
-class IdleMultis {
-  public:
-    IdleMultis() = default;
-    IdleMultis(const IdleMultis&) = delete;
-    IdleMultis& operator=(const IdleMultis&) = delete;
-    ~IdleMultis() {
-        for (CURLM* multi : idle_)
-            curl_multi_cleanup(multi);
-    }
-    CURLM* Take() {
-        if (idle_.empty()) return curl_multi_init();
-        CURLM* multi = idle_.back();
-        idle_.pop_back();
-        return multi;
-    }
-    void Give(CURLM* multi) {
-        if (idle_.size() < kKept) {
-            idle_.push_back(multi);
-        } else {
-            curl_multi_cleanup(multi);
-        }
-    }
-
-  private:
-    static constexpr std::size_t kKept = 2;
-    std::vector<CURLM*> idle_;
-};
-
-IdleMultis& ThreadMultis() {
-    thread_local IdleMultis multis;
-    return multis;
-}
-
-struct MultiReturner {
-    void operator()(CURLM* multi) const { ThreadMultis().Give(multi); }
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 
 // Takes the handle out of the multi handle however the wait ends, a hook
@@ -320,13 +282,9 @@ class Attached {
 }  // namespace
 
 CURLcode PerformPumped(CURL* easy) {
-    std::unique_ptr<CURLM, MultiReturner> lease(ThreadMultis().Take());
-    CURLM* multi = lease.get();
+    std::unique_ptr<CURLM, MultiDeleter> owner(curl_multi_init());
+    CURLM* multi = owner.get();
     if (!multi) return CURLE_OUT_OF_MEMORY;
-    // A multi handle keeps connections and looked-up addresses for the next
-    // transfer; a kept one must not, so each request still starts afresh.
-    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(easy, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
     CURLcode result = CURLE_FAILED_INIT;
     Attached attached(multi, easy);
     if (attached.ok()) {
