@@ -21,6 +21,7 @@ HttpServerRequest FromLibrary(const httplib::Request& in) {
     request.method = in.method;
     request.target = in.target;
     request.version = in.version;
+    request.remotePort = in.remote_port;
     for (const auto& [name, value] : in.headers)
         request.headers.emplace_back(Lower(name), value);
     request.body = in.body;

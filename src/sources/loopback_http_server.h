@@ -15,6 +15,7 @@ struct HttpServerRequest {
     std::string version;  // "HTTP/1.1"
     std::vector<std::pair<std::string, std::string>> headers;  // names in lower case
     std::string body;
+    int remotePort = 0;  // the client's end of the connection
 
     std::string Path() const;   // target up to "?"
     std::string Query() const;  // target after "?", or empty

@@ -4,11 +4,16 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "net/code_page.h"
 #include "net/curl_transport.h"
 #include "net/pending_messages.h"
+#include "sources/loopback_http_server.h"
 #include "support/loopback_server.h"
 
 namespace vantrel {
@@ -480,25 +485,32 @@ TEST(HttpRequest, ACallFromInsideTheWaitIsIndependent) {
     EXPECT_EQ(innerCookies, "i=1");
 }
 
-TEST(HttpRequest, EachRequestOpensAConnectionOfItsOwn) {
-    // The server offers to keep every connection but reads only one request
-    // on each: a second request sent down a kept connection would never be
-    // answered.
-    LoopbackServer server([](const std::string&) {
-        Reply reply;
-        reply.bytes = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
-        reply.end = Reply::End::kHang;
-        return reply;
+// A server that keeps connections: a redirect goes down the connection its
+// request came on, and the next request opens one of its own.
+TEST(HttpRequest, ARedirectKeepsItsConnectionTheNextRequestOpensItsOwn) {
+    std::mutex mutex;
+    std::vector<std::pair<std::string, int>> seen;  // path, client port
+    LoopbackHttpServer server([&](const HttpServerRequest& request) {
+        std::lock_guard lock(mutex);
+        seen.emplace_back(request.Path(), request.remotePort);
+        HttpServerResponse response;
+        if (request.Path() == "/from") {
+            response.status = 302;
+            response.headers.emplace_back("Location", "/to");
+        } else {
+            response.body = "ok";
+        }
+        return response;
     });
-    for (int i = 0; i < 3; ++i) {
-        std::string status;
-        EXPECT_EQ(
-            HttpRequest({.url = server.base() + "/", .timeoutSeconds = 5, .statusText = &status}),
-            "ok")
-            << i;
-        EXPECT_EQ(status, "200 OK") << i;
-    }
-    EXPECT_EQ(server.requests().size(), 3u);
+    ASSERT_TRUE(server.Start());
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(HttpRequest({.url = server.Base() + "/from", .timeoutSeconds = 5}), "ok") << i;
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[1].first, "/to");
+    EXPECT_EQ(seen[0].second, seen[1].second);
+    EXPECT_EQ(seen[2].second, seen[3].second);
+    EXPECT_NE(seen[0].second, seen[2].second);
 }
 
 TEST(HttpRequest, HugeBodyIsCutAtTheCap) {
