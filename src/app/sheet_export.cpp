@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "model/date_stamp.h"
 #include "net/code_page.h"
 #include "net/pending_messages.h"
 #include "settings/atomic_file.h"
@@ -11,10 +12,6 @@ namespace {
 
 std::string Local(const char* utf8) {
     return Utf8ToLocal(std::string_view(utf8));
-}
-
-std::string Number(int value, const char* unitUtf8) {
-    return std::to_string(value) + Local(unitUtf8);
 }
 
 }  // namespace
@@ -28,14 +25,7 @@ std::string SheetFileName(SourceId source) {
 }
 
 std::string SheetStamp(const std::tm& local) {
-    std::string stamp = Number(local.tm_year + 1900, "年") + Number(local.tm_mon + 1, "月") +
-                        Number(local.tm_mday, "日");
-    if (local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0) return stamp;
-    stamp += Number(local.tm_hour, "时");
-    if (local.tm_min == 0 && local.tm_sec == 0) return stamp;
-    stamp += Number(local.tm_min, "分");
-    if (local.tm_sec == 0) return stamp;
-    return stamp + Number(local.tm_sec, "秒");
+    return Utf8ToLocal(DateStamp(local));
 }
 
 std::string AutoSavePath(const std::string& folder, SourceId source, const std::tm& local) {

@@ -15,9 +15,7 @@ namespace vantrel {
 // "/百度热点", "/今日头条" or "/抖音" (local text, with its leading slash).
 std::string SheetFileName(SourceId source);
 
-// The moment of writing as a file-name stamp: "2022年5月3日" followed by
-// "9时5分7秒", "9时5分" when the seconds are 0, "9时" on the hour, and
-// nothing at midnight. Local text.
+// The moment of writing as a file-name stamp (see DateStamp), local text.
 std::string SheetStamp(const std::tm& local);
 
 // saveDirectory + name + stamp + ".xls", local text.

@@ -1,5 +1,6 @@
 #include "viewer/video_download.h"
 
+#include "model/date_stamp.h"
 #include "settings/settings_file.h"
 
 #include <cstdlib>
@@ -11,22 +12,8 @@ std::filesystem::path VideoFolder() {
     return DataHome() / "vantrel" / "抖音视频";
 }
 
-std::string DownloadStamp(const std::tm& local) {
-    std::string stamp = std::to_string(local.tm_year + 1900) + "年" +
-                        std::to_string(local.tm_mon + 1) + "月" + std::to_string(local.tm_mday) +
-                        "日";
-    if (local.tm_sec != 0) {
-        return stamp + std::to_string(local.tm_hour) + "时" + std::to_string(local.tm_min) + "分" +
-               std::to_string(local.tm_sec) + "秒";
-    }
-    if (local.tm_min != 0)
-        return stamp + std::to_string(local.tm_hour) + "时" + std::to_string(local.tm_min) + "分";
-    if (local.tm_hour != 0) return stamp + std::to_string(local.tm_hour) + "时";
-    return stamp;
-}
-
 std::string DownloadFileName(const std::tm& local, std::string_view awemeId) {
-    std::string name = DownloadStamp(local);
+    std::string name = DateStamp(local);
     for (char c : awemeId)
         if (c >= '0' && c <= '9') name += c;
     return name + ".mp4";

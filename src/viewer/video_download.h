@@ -13,12 +13,7 @@ namespace vantrel {
 // $XDG_DATA_HOME/vantrel, else ~/.local/share/vantrel.
 std::filesystem::path VideoFolder();
 
-// The local date and time as the file name gives it (UTF-8): 2022年3月5日14时7分9秒,
-// dropping the seconds when they are 0, the minutes too when both are 0, and
-// the whole time of day at midnight.
-std::string DownloadStamp(const std::tm& local);
-
-// Stamp + the item id's digits + ".mp4". Only the digits of the id are kept,
+// DateStamp + the item id's digits + ".mp4". Only the digits of the id are kept,
 // so an id from the network can never name another folder.
 std::string DownloadFileName(const std::tm& local, std::string_view awemeId);
 
