@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <memory>
-
 #include "desktop/edge_hide_tick.h"
 #include "desktop/pointer_motion_watch.h"
 

@@ -62,13 +62,20 @@ bool TakeMotion(xcb_connection_t* connection, xcb_generic_event_t* (*next)(xcb_c
 }  // namespace
 
 PointerMotionWatch::PointerMotionWatch(std::function<void()> onMotion)
-    : onMotion_(std::move(onMotion)) {
+    : onMotion_(std::move(onMotion)) {}
+
+bool PointerMotionWatch::Available() {
+    // Connected on first need: a window that never docks makes no second
+    // connection, and start-up waits for none of its round trips.
+    if (connectTried_) return connection_ != nullptr;
+    connectTried_ = true;
     connection_ = ConnectWithRawEvents(root_);
-    if (!connection_) return;
+    if (!connection_) return false;
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_),
                                                   QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { ReadEvents(); });
+    return true;
 }
 
 PointerMotionWatch::~PointerMotionWatch() {
@@ -87,7 +94,7 @@ void PointerMotionWatch::Select(bool on) {
 }
 
 void PointerMotionWatch::Watch() {
-    if (!connection_ || watching_) return;
+    if (watching_ || !Available()) return;
     watching_ = true;
     Select(true);
     // The answer comes after the selection is in force, so any later motion

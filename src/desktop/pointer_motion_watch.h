@@ -21,7 +21,8 @@ class PointerMotionWatch {
     PointerMotionWatch(const PointerMotionWatch&) = delete;
     PointerMotionWatch& operator=(const PointerMotionWatch&) = delete;
 
-    bool Available() const { return connection_ != nullptr; }
+    // False off X11 or without the extension; connects on the first call.
+    bool Available();
     bool Watching() const { return watching_; }
     // Motion from the moment the server has the request on is reported.
     void Watch();
@@ -45,6 +46,7 @@ class PointerMotionWatch {
     int watchedX_ = 0;
     int watchedY_ = 0;
     bool watching_ = false;
+    bool connectTried_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
