@@ -1,9 +1,8 @@
 #include "json/json_object.h"
 
-#include <cstdlib>
-
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "json/engine_pool.h"

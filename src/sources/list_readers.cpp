@@ -134,14 +134,11 @@ bool ReadDouyinBillboard(const std::string& text, std::vector<ListEntry>& entrie
         for (std::size_t k = 0; k < titles.size(); ++k) {
             ListEntry entry;
             entry.title = titles[k][0];
-            // Each link goes in front, so the stored order is the reverse of the answer's.
-            std::string links;
+            // Stored in the reverse of the answer's order, "|" between links.
             if (k < extras.size()) {
-                for (const std::vector<std::string>& link : extras[k])
-                    links = link[0] + "|" + links;
+                for (auto link = extras[k].rbegin(); link != extras[k].rend(); ++link)
+                    entry.links += (link == extras[k].rbegin() ? "" : "|") + (*link)[0];
             }
-            const std::size_t last = links.rfind('|');
-            entry.links = last == std::string::npos ? std::string() : links.substr(0, last);
             entries.push_back(std::move(entry));
         }
     });
