@@ -75,6 +75,13 @@ pid_t XSession::Launch(const std::vector<std::string>& argv,
     return Spawn(argv, all, -1);
 }
 
+std::string MainWindowSearch(pid_t pid) {
+    // --all: without it xdotool takes a window that meets any one criterion.
+    return "for w in $(xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
+           " --name '^Vantrel$' 2>/dev/null); do eval $(xdotool getwindowgeometry --shell "
+           "$w); [ \"$WIDTH\" -ge 100 ] && echo $w && break; done";
+}
+
 std::string ShellOutput(const std::string& command, int* status) {
     std::string text;
     FILE* pipe = ::popen(command.c_str(), "r");

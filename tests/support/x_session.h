@@ -44,6 +44,11 @@ std::string ShellOutput(const std::string& command, int* status = nullptr);
 // status, or -1 when it did not end by itself.
 int StopProcess(pid_t pid, int signal, int graceMs = 5000);
 
+// A shell command that prints the id of the started program's main window:
+// not another program's, and not its tray icon, which is visible under the
+// same name once a tray host embeds it. Prints nothing while there is none.
+std::string MainWindowSearch(pid_t pid);
+
 // Calls `probe` every 50 ms until it returns true or `ms` have passed.
 bool WaitUntil(int ms, const std::function<bool()>& probe);
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/x_session.h"
 #include "ui/hostile_servers.h"
 
 namespace vantrel {
@@ -93,11 +94,7 @@ TEST_F(HostileWindow, SurvivesEveryKindOfServerOnEverySource) {
     ASSERT_TRUE(WaitUntil(
         [&] {
             // The main window, not the tray icon of the same name.
-            window_ = Output("for w in $(xdotool search --all --onlyvisible --pid " +
-                             std::to_string(pid_) +
-                             " --name '^Vantrel$' 2>/dev/null); do eval $(xdotool "
-                             "getwindowgeometry --shell $w); [ \"$WIDTH\" -ge 100 ] && echo $w "
-                             "&& break; done");
+            window_ = Output(test::MainWindowSearch(pid_));
             return !window_.empty();
         },
         // Generous: under the sanitizers, beside the parallel print runs, a

@@ -22,6 +22,7 @@
 
 #include "settings/settings_file.h"
 #include "support/loopback_server.h"
+#include "support/x_session.h"
 
 namespace vantrel {
 namespace {
@@ -117,14 +118,7 @@ class Program : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // The main window of the started program: not another program's, and not
-    // its tray icon, which is visible under the same name once a tray host
-    // embeds it.
-    std::string WindowSearch() const {
-        return "for w in $(xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
-               " --name '^Vantrel$' 2>/dev/null); do eval $(xdotool getwindowgeometry --shell "
-               "$w); [ \"$WIDTH\" -ge 100 ] && echo $w && break; done";
-    }
+    std::string WindowSearch() const { return test::MainWindowSearch(pid_); }
 
     fs::path config_;
     pid_t pid_ = -1;
