@@ -12,16 +12,15 @@ cmake --build --preset "$preset" -j2
 
 # Window, tray and screenshot tests need a real X server; tests that only
 # need widgets run on the offscreen platform and ignore it.
+source scripts/private-display.sh
+work=$(mktemp -d)
 xvfb_pid=""
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
 trap cleanup EXIT
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display_no <"$fifo" || { echo "Xvfb did not start" >&2; exit 1; }
-rm -f "$fifo"
-export DISPLAY=":$display_no"
+start_private_display 1920x1080
 export VANTREL_TEST_DISPLAY="$DISPLAY"
 
 ctest --preset "$preset" -j2 --timeout 300

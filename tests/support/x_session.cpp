@@ -44,8 +44,10 @@ bool XSession::Start(int width, int height) {
     int numberPipe[2];
     if (::pipe(numberPipe) != 0) return false;
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    // -noreset: a server that resets when its last client leaves refuses
+    // whoever connects meanwhile.
     server_ = Spawn({"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen,
-                     "-nolisten", "tcp"},
+                     "-nolisten", "tcp", "-noreset"},
                     {}, -1);
     ::close(numberPipe[1]);
     std::string number;
