@@ -8,7 +8,7 @@ LIBS=(qt6-base-dev qt6-multimedia-dev libqt6svg6 gstreamer1.0-plugins-base gstre
       gstreamer1.0-libav qt6-qpa-plugins libcurl4-openssl-dev duktape-dev libpcre2-dev libpng-dev
       libjpeg-dev zlib1g-dev libcpp-httplib-dev libxcb1-dev libxcb-xinput-dev libx11-dev fonts-wqy-microhei ca-certificates)
 TEST=(libgtest-dev libgmock-dev libbenchmark-dev libssl-dev openssl nlohmann-json3-dev
-      curl xvfb xauth x11-utils xdotool imagemagick trayer openbox xclip desktop-file-utils
+      curl gdb xvfb xauth x11-utils xdotool imagemagick trayer openbox xclip desktop-file-utils
       appstream python3 python3-xlrd g++-mingw-w64-i686 wine wine32:i386 libreoffice-calc-nogui)
 FUZZ=(clang-14 libclang-rt-14-dev libfuzzer-14-dev)
 # The leak check and the GUI monkey (scripts/leak-check.sh, scripts/monkey.sh).

@@ -46,9 +46,11 @@ const std::vector<ListSource>& ListSources();
 // The program as built beside the tests.
 std::string ProgramPath();
 
-// Starts the program with the arguments, its settings in configHome and its
-// standard output and error thrown away; returns the process id.
-pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& configHome);
+// Starts the program with the arguments and its settings in configHome; its
+// standard output is thrown away and its standard error goes to errorLog
+// (thrown away too when empty). Returns the process id.
+pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& configHome,
+                   const std::string& errorLog = {});
 
 struct ProgramEnd {
     bool exited = false;  // ended by itself with an exit status (no signal, no time-out)

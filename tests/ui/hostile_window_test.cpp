@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -20,14 +21,7 @@ using namespace std::chrono_literals;
 constexpr long kMostMemoryKb = 400 * 1024;
 
 std::string Output(const std::string& command) {
-    std::string text;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return text;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        text += buffer;
-    ::pclose(pipe);
-    return text;
+    return test::ShellOutput(command);
 }
 
 int VisibleWindows(pid_t pid) {
@@ -40,14 +34,22 @@ int VisibleWindows(pid_t pid) {
 }
 
 // Waits until `done` holds or `limit` has passed; returns whether it held.
-template <typename Done>
-bool WaitUntil(Done done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    return test::WaitUntil(static_cast<int>(limit.count()), done);
+}
+
+// What a start-up that showed no window left to see: whether the program
+// still runs and where it waits, what it wrote, and the windows it has.
+std::string StartUpDiagnosis(pid_t pid, const fs::path& errorLog) {
+    const std::string id = std::to_string(pid);
+    std::string text = Output("grep -E '^(State|Threads):' /proc/" + id + "/status 2>&1");
+    text += "windows:\n" + Output("for w in $(xdotool search --pid " + id +
+                                  " 2>/dev/null); do echo \"$w '$(xdotool getwindowname $w)' "
+                                  "$(xdotool getwindowgeometry --shell $w | tr '\\n' ' ')\"; done");
+    text += "standard error:\n" + Output("tail -c 4000 '" + errorLog.string() + "'");
+    if (!Output("command -v gdb").empty())
+        text += Output("gdb -p " + id + " -batch -ex 'thread apply all bt' 2>&1 | tail -c 12000");
+    return text;
 }
 
 class HostileWindow : public ::testing::Test {
@@ -88,18 +90,21 @@ TEST_F(HostileWindow, SurvivesEveryKindOfServerOnEverySource) {
     test::LoopbackServer server(
         [&](const std::string& request) { return kinds[current.load()].reply(request); });
     const auto started = std::chrono::steady_clock::now();
+    const fs::path errorLog = config_ / "stderr.txt";
     pid_ = test::StartProgram({"--service-base", server.base(), "--timeout",
                                std::to_string(test::kHostileTimeoutSeconds)},
-                              config_.string());
-    ASSERT_TRUE(WaitUntil(
+                              config_.string(), errorLog.string());
+    // Generous: under the sanitizers, beside the parallel print runs, a
+    // start-up has taken over 20 s.
+    const bool shown = WaitUntil(
         [&] {
-            // The main window, not the tray icon of the same name.
             window_ = Output(test::MainWindowSearch(pid_));
-            return !window_.empty();
+            return !window_.empty() || !Running();
         },
-        // Generous: under the sanitizers, beside the parallel print runs, a
-        // start-up has taken over 20 s.
-        60s));
+        60s);
+    ASSERT_TRUE(shown && !window_.empty())
+        << (Running() ? "no window yet; " : "the program ended; ")
+        << StartUpDiagnosis(pid_, errorLog);
     window_ = window_.substr(0, window_.find('\n'));
     const auto slowFetch = test::kDeadline + 1s;
     // Start-up's own fetch meets the first kind.
