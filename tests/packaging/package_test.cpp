@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/child_process.h"
 #include "support/x_session.h"
 
 namespace {
@@ -102,16 +103,9 @@ TEST_F(Package, InstalledProgramAnswersVersionAndHandsToolkitOptionsOn) {
 
     // Without a display the window opens only if "-platform offscreen" reaches the toolkit.
     const fs::path config = work_ / "config";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::unsetenv("DISPLAY");
-        ::unsetenv("WAYLAND_DISPLAY");
-        ::unsetenv("QT_QPA_PLATFORM");
-        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        ::execl(program.c_str(), program.c_str(), "-platform", "offscreen", "--service-base",
-                "http://127.0.0.1:9", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    const pid_t pid = vantrel::test::StartProcess(
+        {program, "-platform", "offscreen", "--service-base", "http://127.0.0.1:9"},
+        {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME=" + config.string()});
     std::this_thread::sleep_for(std::chrono::seconds(2));
     ASSERT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "the program ended by itself";
     ::kill(pid, SIGTERM);

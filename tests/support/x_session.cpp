@@ -1,6 +1,5 @@
 #include "support/x_session.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,29 +9,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "support/child_process.h"
+
 namespace vantrel::test {
-
-namespace {
-
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-            int outFd) {
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    for (const std::string& entry : environment)
-        ::putenv(const_cast<char*>(entry.c_str()));
-    const int null = ::open("/dev/null", O_RDWR);
-    ::dup2(null, STDIN_FILENO);
-    ::dup2(outFd >= 0 ? outFd : null, STDOUT_FILENO);
-    ::dup2(null, STDERR_FILENO);
-    std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-}
-
-}  // namespace
 
 XSession::~XSession() {
     if (manager_ > 0) StopProcess(manager_, SIGTERM, 2000);
@@ -46,9 +25,8 @@ bool XSession::Start(int width, int height) {
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     // -noreset: a server that resets when its last client leaves refuses
     // whoever connects meanwhile.
-    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0", screen,
-                     "-nolisten", "tcp", "-noreset"},
-                    {}, -1);
+    server_ = StartProcess({"Xvfb", "-displayfd", std::to_string(numberPipe[1]), "-screen", "0",
+                            screen, "-nolisten", "tcp", "-noreset"});
     ::close(numberPipe[1]);
     std::string number;
     char c = 0;
@@ -74,7 +52,7 @@ pid_t XSession::Launch(const std::vector<std::string>& argv,
                        const std::vector<std::string>& environment) const {
     std::vector<std::string> all = {"DISPLAY=" + display_};
     all.insert(all.end(), environment.begin(), environment.end());
-    return Spawn(argv, all, -1);
+    return StartProcess(argv, all);
 }
 
 std::string MainWindowSearch(pid_t pid) {
@@ -82,6 +60,20 @@ std::string MainWindowSearch(pid_t pid) {
     return "for w in $(xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
            " --name '^Vantrel$' 2>/dev/null); do eval $(xdotool getwindowgeometry --shell "
            "$w); [ \"$WIDTH\" -ge 100 ] && echo $w && break; done";
+}
+
+std::string StartUpDiagnosis(pid_t pid, const std::string& errorLog) {
+    const std::string id = std::to_string(pid);
+    std::string text = ShellOutput("grep -E '^(State|Threads):' /proc/" + id + "/status 2>&1");
+    text += "windows:\n" + ShellOutput("for w in $(xdotool search --pid " + id +
+                                       " 2>/dev/null); do echo \"$w '$(xdotool getwindowname "
+                                       "$w)' $(xdotool getwindowgeometry --shell $w | tr '\\n' "
+                                       "' ')\"; done");
+    text += "standard error:\n" + ShellOutput("tail -c 4000 '" + errorLog + "'");
+    if (!ShellOutput("command -v gdb").empty())
+        text +=
+            ShellOutput("gdb -p " + id + " -batch -ex 'thread apply all bt' 2>&1 | tail -c 12000");
+    return text;
 }
 
 std::string ShellOutput(const std::string& command, int* status) {

@@ -49,6 +49,11 @@ int StopProcess(pid_t pid, int signal, int graceMs = 5000);
 // same name once a tray host embeds it. Prints nothing while there is none.
 std::string MainWindowSearch(pid_t pid);
 
+// What a start-up that showed no window leaves to see: whether the program
+// still runs, the windows it has, what it wrote to errorLog and, when gdb is
+// there, where each of its threads waits.
+std::string StartUpDiagnosis(pid_t pid, const std::string& errorLog);
+
 // Calls `probe` every 50 ms until it returns true or `ms` have passed.
 bool WaitUntil(int ms, const std::function<bool()>& probe);
 

@@ -16,6 +16,7 @@
 #include "net/code_page.h"
 #include "settings/settings_file.h"
 #include "settings/temp_folder.h"
+#include "support/child_process.h"
 #include "support/loopback_server.h"
 
 namespace vantrel {
@@ -119,14 +120,9 @@ TEST(TimedExport, TheRunningProgramWritesTheShownListEveryPeriod) {
     settings.saveDirectory = Utf8ToLocal(out.string());
     ASSERT_TRUE(SaveSettingsFile(settings, folder.path() / "config" / "vantrel" / "kweld.ini"));
 
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setenv("XDG_CONFIG_HOME", (folder.path() / "config").c_str(), 1);
-        ::setenv("VANTREL_AUTO_SAVE_PERIOD_MS", "300", 1);
-        const std::string base = board.server.base();
-        ::execl(kProgram.c_str(), kProgram.c_str(), "--service-base", base.c_str(), nullptr);
-        ::_exit(127);
-    }
+    const pid_t pid = test::StartProcess({kProgram, "--service-base", board.server.base()},
+                                         {"XDG_CONFIG_HOME=" + (folder.path() / "config").string(),
+                                          "VANTREL_AUTO_SAVE_PERIOD_MS=300"});
     std::vector<fs::path> files;
     for (int i = 0; i < 600 && files.size() < 2; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

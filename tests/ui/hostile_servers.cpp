@@ -10,6 +10,8 @@
 #include <fstream>
 #include <thread>
 
+#include "support/child_process.h"
+
 namespace vantrel::test {
 namespace {
 
@@ -108,37 +110,9 @@ std::string ProgramPath() {
 
 pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& configHome,
                    const std::string& errorLog) {
-    // Everything the child needs is made before the fork: the test runs
-    // server threads, and between fork and exec only async-signal-safe calls
-    // are sound, so no setenv and no allocation there.
-    const std::string program = ProgramPath();
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& a : arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> entries{"XDG_CONFIG_HOME=" + configHome};
-    for (char** e = environ; *e; ++e) {
-        const std::string_view entry(*e);
-        if (entry.starts_with("XDG_CONFIG_HOME=") || entry.starts_with("QT_QPA_PLATFORM="))
-            continue;
-        entries.emplace_back(entry);
-    }
-    std::vector<char*> envp;
-    for (std::string& e : entries)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    const std::string errorPath = errorLog.empty() ? "/dev/null" : errorLog;
-
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        const int error = ::open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(error >= 0 ? error : null, STDERR_FILENO);
-        ::execve(program.c_str(), argv.data(), envp.data());
-        ::_exit(127);
-    }
-    return pid;
+    std::vector<std::string> argv{ProgramPath()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return StartProcess(argv, {"XDG_CONFIG_HOME=" + configHome, "QT_QPA_PLATFORM"}, -1, errorLog);
 }
 
 std::vector<ProgramEnd> WaitForPrograms(const std::vector<pid_t>& pids,

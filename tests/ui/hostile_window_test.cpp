@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -20,36 +19,13 @@ using namespace std::chrono_literals;
 
 constexpr long kMostMemoryKb = 400 * 1024;
 
-std::string Output(const std::string& command) {
-    return test::ShellOutput(command);
-}
-
 int VisibleWindows(pid_t pid) {
-    std::istringstream ids(
-        Output("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null"));
+    std::istringstream ids(test::ShellOutput("xdotool search --onlyvisible --pid " +
+                                             std::to_string(pid) + " 2>/dev/null"));
     int count = 0;
     for (std::string id; ids >> id;)
         ++count;
     return count;
-}
-
-// Waits until `done` holds or `limit` has passed; returns whether it held.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    return test::WaitUntil(static_cast<int>(limit.count()), done);
-}
-
-// What a start-up that showed no window left to see: whether the program
-// still runs and where it waits, what it wrote, and the windows it has.
-std::string StartUpDiagnosis(pid_t pid, const fs::path& errorLog) {
-    const std::string id = std::to_string(pid);
-    std::string text = Output("grep -E '^(State|Threads):' /proc/" + id + "/status 2>&1");
-    text += "windows:\n" + Output("for w in $(xdotool search --pid " + id +
-                                  " 2>/dev/null); do echo \"$w '$(xdotool getwindowname $w)' "
-                                  "$(xdotool getwindowgeometry --shell $w | tr '\\n' ' ')\"; done");
-    text += "standard error:\n" + Output("tail -c 4000 '" + errorLog.string() + "'");
-    if (!Output("command -v gdb").empty())
-        text += Output("gdb -p " + id + " -batch -ex 'thread apply all bt' 2>&1 | tail -c 12000");
-    return text;
 }
 
 class HostileWindow : public ::testing::Test {
@@ -67,12 +43,12 @@ class HostileWindow : public ::testing::Test {
     }
     bool Running() const { return test::ResidentKb(pid_) > 0; }
     void Click(int x, int y) {
-        Output("xdotool mousemove --window " + window_ + " " + std::to_string(x) + " " +
-               std::to_string(y) + " click 1");
+        test::ShellOutput("xdotool mousemove --window " + window_ + " " + std::to_string(x) + " " +
+                          std::to_string(y) + " click 1");
     }
     void Hover(int x, int y) {
-        Output("xdotool mousemove --window " + window_ + " " + std::to_string(x) + " " +
-               std::to_string(y));
+        test::ShellOutput("xdotool mousemove --window " + window_ + " " + std::to_string(x) + " " +
+                          std::to_string(y));
     }
 
     fs::path config_;
@@ -96,15 +72,12 @@ TEST_F(HostileWindow, SurvivesEveryKindOfServerOnEverySource) {
                               config_.string(), errorLog.string());
     // Generous: under the sanitizers, beside the parallel print runs, a
     // start-up has taken over 20 s.
-    const bool shown = WaitUntil(
-        [&] {
-            window_ = Output(test::MainWindowSearch(pid_));
-            return !window_.empty() || !Running();
-        },
-        60s);
-    ASSERT_TRUE(shown && !window_.empty())
-        << (Running() ? "no window yet; " : "the program ended; ")
-        << StartUpDiagnosis(pid_, errorLog);
+    test::WaitUntil(60000, [&] {
+        window_ = test::ShellOutput(test::MainWindowSearch(pid_));
+        return !window_.empty() || !Running();
+    });
+    ASSERT_FALSE(window_.empty()) << (Running() ? "no window yet; " : "the program ended; ")
+                                  << test::StartUpDiagnosis(pid_, errorLog.string());
     window_ = window_.substr(0, window_.find('\n'));
     const auto slowFetch = test::kDeadline + 1s;
     // Start-up's own fetch meets the first kind.
@@ -116,11 +89,11 @@ TEST_F(HostileWindow, SurvivesEveryKindOfServerOnEverySource) {
             SCOPED_TRACE(std::string(source.name) + " against " + kinds[k].name);
             const size_t before = server.requests().size();
             Click(source.buttonX, source.buttonY);
-            EXPECT_TRUE(WaitUntil([&] { return server.requests().size() > before; }, 15s));
+            EXPECT_TRUE(test::WaitUntil(15000, [&] { return server.requests().size() > before; }));
             if (kinds[k].slow && source.pumped) {
                 const int windows = VisibleWindows(pid_);
                 Hover(225, 28);  // the settings button shows its tip
-                EXPECT_TRUE(WaitUntil([&] { return VisibleWindows(pid_) > windows; }, 3s))
+                EXPECT_TRUE(test::WaitUntil(3000, [&] { return VisibleWindows(pid_) > windows; }))
                     << "the window did not answer the pointer while it waited";
                 Hover(60, 30);
             }
