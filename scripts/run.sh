@@ -6,10 +6,5 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh run
 cmake --preset release -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_BENCH=OFF >/dev/null
-if [ ! -f src/main.cpp ]; then
-  cmake --build --preset release -j2
-  echo "The window is not built yet: the core library built, the program target (src/main.cpp) is missing." >&2
-  exit 1
-fi
 cmake --build --preset release -j2 --target vantrel
 exec build/release/vantrel "$@"

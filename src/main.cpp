@@ -10,16 +10,15 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/command_line.h"
 #include "app/list_actions.h"
-#include "app/list_exporter.h"
-#include "app/list_printer.h"
 #include "app/main_window.h"
+#include "cli/command_line.h"
+#include "cli/list_exporter.h"
+#include "cli/list_printer.h"
 #include "media/media_player.h"
 #include "net/pending_messages.h"
 #include "settings/settings_window.h"
-#include "shell/taskbar_shell.h"
-#include "sources/demo_server.h"
+#include "sources/demo/demo_server.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
 #include "viewer/video_viewer.h"
@@ -123,7 +122,6 @@ int main(int argc, char* argv[]) {
     vantrel::SetPendingMessagesHook([] { QCoreApplication::processEvents(); });
 
     // The program's global objects, made once for the whole run.
-    vantrel::TaskbarShell taskbarShell;
     // The one media player; the video window makes its control.
     vantrel::MediaPlayer player;
     auto window = std::make_unique<vantrel::MainWindow>();
@@ -135,7 +133,7 @@ int main(int argc, char* argv[]) {
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
     }
     vantrel::InstallListActions(*window);
-    vantrel::InstallSettingsWindow(*window, taskbarShell);
+    window->onOpenSettings = [&window] { vantrel::OpenSettingsWindow(*window); };
     // Start-up's first fetch lets events run before there is a loop for quit()
     // to end, so a close (or a signal) then is remembered here and honoured.
     bool closed = false;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/fill_row.h"
-#include "app/sheet_export.h"
+#include "export/sheet_export.h"
 #include "model/list_model.h"
 #include "net/code_page.h"
 

@@ -14,7 +14,7 @@
 #include "app/refresh_cycle.h"
 #include "app/source_buttons.h"
 #include "model/list_model.h"
-#include "sources/demo_server.h"
+#include "sources/demo/demo_server.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
 

@@ -13,7 +13,7 @@
 #include "media/media_player.h"
 #include "media/video_surface.h"
 #include "net/pending_messages.h"
-#include "sources/demo_server.h"
+#include "sources/demo/demo_server.h"
 #include "sources/service_hosts.h"
 #include "viewer/video_viewer.h"
 #include "viewer/video_window.h"

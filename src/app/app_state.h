@@ -6,28 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "model/colors.h"
+#include "model/source_id.h"
 #include "settings/settings_file.h"
 #include "sources/fetch_result.h"
 
 namespace vantrel {
-
-// Colours as the list and the caption buttons take them: 32-bit ARGB.
-inline constexpr std::uint32_t COLOR_ACCENT = 0xFFFF8E17;
-inline constexpr std::uint32_t COLOR_TITLE = 0xFFBBBBBB;
-inline constexpr std::uint32_t COLOR_IDLE = 0xFF6D7794;
-inline constexpr std::uint32_t COLOR_WHITE = 0xFFFFFFFF;
-
-// Which list the window shows. The number is also what the settings file
-// stores and what export names and full-board links are chosen by; kNone is
-// the state before any source was chosen (or after a settings file named none).
-enum class SourceId : int { kNone = 0, kWeibo = 1, kBaidu = 2, kToutiao = 3, kDouyin = 4 };
-
-inline constexpr int SOURCE_COUNT = 4;
-
-// True for 1..4.
-constexpr bool IsSourceNumber(int n) {
-    return n >= 1 && n <= SOURCE_COUNT;
-}
 
 // Every text below is local text (GB18030 bytes), like everything the sources
 // hand back; the windows convert at their edge.
@@ -47,23 +31,12 @@ struct SourceHealth {
     bool lastFetchFailed = false;  // no request of the latest fetch gave a list
 };
 
-// The process-wide state of the main window. Fields in the order start-up
-// resets them; the initial values are those of a first run.
-struct AppState {
-    bool taskbarMode = false;
-    bool alwaysOnTop = false;
-    std::string keywordText;  // keywords separated by the full-width comma
-    bool keywordMonitorOn = false;
-    bool autoRefreshOn = false;
-    bool videoSoundOn = false;
-    bool dockToEdge = false;
-    bool autoSaveOn = false;
-    std::string saveDirectory{SAVE_DIRECTORY_PROMPT};
-    int autoSaveMinutes = 10;
-    bool launchAtStartup = false;
-    int opacity = 255;  // 0..255
-    int autoRefreshSeconds = 0;
-    SourceId currentSource = SourceId::kNone;
+// The process-wide state of the main window: the saved settings, which a
+// first run starts from their defaults, and what the run learns.
+struct AppState : SettingsFields {
+    // No list is chosen until start-up selects one.
+    AppState() { currentSource = SourceId::kNone; }
+
     std::vector<std::string> keywordList;  // keywordText split, rebuilt on every check
     TimePoint lastUpdate{};                // moment the last fetch finished its list; zero at first
     DouyinRowLinks rowLinks;

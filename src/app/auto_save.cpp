@@ -3,7 +3,7 @@
 #include <ctime>
 #include <utility>
 
-#include "app/sheet_export.h"
+#include "export/sheet_export.h"
 #include "net/code_page.h"
 #include "settings/settings_file.h"
 

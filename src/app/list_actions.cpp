@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QEvent>
-#include <QTimer>
 #include <QUrl>
 
 #include "app/main_window.h"
@@ -18,7 +17,6 @@ namespace {
 
 constexpr int kTitleColumn = 1;
 constexpr int kDescriptionColumn = 3;
-constexpr int kEdgeTickMs = 10;
 
 // Links are local text; the opener reads its bytes as UTF-8.
 void OpenLink(const std::string& link) {
@@ -34,10 +32,6 @@ std::string CellText(MainWindow& window, int row, int column) {
     return cells.cells[column].text;
 }
 
-QTimer* EdgeTimer(MainWindow& window) {
-    return window.findChild<QTimer*>(QStringLiteral("时钟_靠边"));
-}
-
 // A Douyin row keeps its links for the video window, which plays them.
 void PlayDouyinLinks(MainWindow& window, int row) {
     AppState& state = window.State();
@@ -50,7 +44,8 @@ void PlayDouyinLinks(MainWindow& window, int row) {
 }
 
 void ShowDescription(MainWindow& window, int row) {
-    if (QTimer* edge = EdgeTimer(window)) MainWindow::SetTimerInterval(*edge, 0);
+    // The edge tick would hide the window under the tip.
+    window.ApplyDocking(false);
     TipOptions tip;
     tip.text = QStringFromLocal(CellText(window, row, kDescriptionColumn));
     tip.displayMs = 5000;
@@ -65,9 +60,7 @@ void ShowDescription(MainWindow& window, int row) {
 
 void HideDescription(MainWindow& window) {
     CloseTipBox();
-    if (QTimer* edge = EdgeTimer(window)) {
-        MainWindow::SetTimerInterval(*edge, window.State().dockToEdge ? kEdgeTickMs : 0);
-    }
+    window.ApplyDocking(window.State().dockToEdge);
 }
 
 // The list takes the keyboard focus when the pointer enters it, so the wheel

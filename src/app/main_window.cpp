@@ -16,6 +16,7 @@
 #include "desktop/edge_hide_tick.h"
 #include "desktop/window_capture.h"
 #include "desktop/window_stacking.h"
+#include "settings/autorun.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/label.h"
@@ -300,15 +301,35 @@ void MainWindow::SetUpList() {
 
 void MainWindow::ApplyStartupSettings() {
     const StartupPlan plan = LoadSettings(state_, settingsPath_);
-    if (plan.refreshIntervalMs) SetTimerInterval(refreshTimer_, *plan.refreshIntervalMs);
+    if (plan.refreshIntervalMs) ApplyRefreshPeriod(*plan.refreshIntervalMs);
     if (plan.opacity) ApplyOpacity(*plan.opacity);
     // A failed fetch leaves the list empty; start-up goes on either way.
     if (plan.selectSource != SourceId::kNone) refresh_.SelectSource(plan.selectSource);
     if (plan.topMost) SetTopMost(*plan.topMost);
     if (!plan.runTimerSteps) return;
-    SetTimerInterval(edgeTimer_, plan.edgeIntervalMs);
+    ApplyDocking(plan.edgeIntervalMs > 0);
     RestartAutoSaveTimer();
-    SetTaskbarButton(this, plan.taskbarButton);
+    ApplyTaskbarButton(plan.taskbarButton);
+}
+
+void MainWindow::ApplyRefreshPeriod(int ms) {
+    SetTimerInterval(refreshTimer_, ms);
+}
+
+void MainWindow::ApplyDocking(bool on) {
+    SetTimerInterval(edgeTimer_, on ? EDGE_TIMER_MS : 0);
+}
+
+void MainWindow::ApplyTaskbarButton(bool shown) {
+    SetTaskbarButton(this, shown);
+}
+
+void MainWindow::ApplyLaunchAtStartup(bool on) {
+    if (on) {
+        RegisterAutorun();
+    } else {
+        UnregisterAutorun();
+    }
 }
 
 void MainWindow::ApplyOpacity(int opacity) {
@@ -379,7 +400,7 @@ void MainWindow::ShowTip(const QString& text) {
 void MainWindow::HideToTray() {
     CloseTipBox();
     SetTopMost(false);
-    SetTimerInterval(edgeTimer_, 0);
+    ApplyDocking(false);
     // Without a tray there would be no way back to a hidden window.
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         hide();
@@ -388,14 +409,10 @@ void MainWindow::HideToTray() {
     }
 }
 
-void MainWindow::RunEdgeTimerIfDocking() {
-    SetTimerInterval(edgeTimer_, state_.dockToEdge ? EDGE_TIMER_MS : 0);
-}
-
 void MainWindow::RestoreFromTray() {
     if (!isVisible() || isMinimized()) {
         showNormal();
-        RunEdgeTimerIfDocking();
+        ApplyDocking(state_.dockToEdge);
     }
     if (state_.alwaysOnTop) {
         SetTopMost(true);

@@ -15,6 +15,7 @@
 #include "app/source_buttons.h"
 #include "desktop/edge_tick_pause.h"
 #include "model/list_model.h"
+#include "settings/settings_target.h"
 #include "toolkit/skin_window.h"
 
 class QSystemTrayIcon;
@@ -32,7 +33,7 @@ class TitleButton;
 // The widget's one main window "Vantrel": title row, four source buttons,
 // the trending list, the view-all link and the age label, and its timers.
 // Destroying it removes the tray icon and writes the settings file.
-class MainWindow : public SkinWindow {
+class MainWindow : public SkinWindow, public SettingsTarget {
     Q_OBJECT
   public:
     static constexpr int kDesignWidth = 308;
@@ -49,16 +50,23 @@ class MainWindow : public SkinWindow {
     void RelayoutMainWindow(int width, int height);
     void HideToTray();
     void RestoreFromTray();
-    void SetTopMost(bool on);
     bool IsTopMost() const;
-    void ShowTip(const QString& text);
-    // The opacity 0..255 of the frame, the four source buttons and the second list.
-    void ApplyOpacity(int opacity);
     // An interval of 0 stops the timer.
     static void SetTimerInterval(QTimer& timer, int ms);
-    // Starts "时钟_自动保存" afresh from AppState (a full period until the
-    // first file), or stops it when auto-save is off or the period is 0.
-    void RestartAutoSaveTimer();
+
+    // What the settings act on. The auto-save timer restarts with a full
+    // period until the first file, and stops when auto-save is off or the
+    // period is 0.
+    SettingsFields& Settings() override { return state_; }
+    void ApplyRefreshPeriod(int ms) override;
+    void ApplyDocking(bool on) override;
+    void ApplyOpacity(int opacity) override;
+    void SetTopMost(bool on) override;
+    void ApplyTaskbarButton(bool shown) override;
+    void ApplyLaunchAtStartup(bool on) override;
+    void RestartAutoSaveTimer() override;
+    QWidget& Window() override { return *this; }
+    void ShowTip(const QString& text) override;
     // A period in milliseconds used instead of the minutes while auto-save is
     // on, so that a test need not wait minutes; 0 goes back to the minutes.
     void SetAutoSavePeriodForTests(int ms) { autoSavePeriodForTestsMs_ = ms; }
@@ -67,7 +75,6 @@ class MainWindow : public SkinWindow {
     ListModel& List() { return list_; }
     SourceButtons& Buttons() { return buttons_; }
     RefreshCycle& Refresh() { return refresh_; }
-    AutoSave& AutoSaveTask() { return autoSave_; }
     ListView& ListControl() { return *listView_; }
     LinkLabel& ViewAllLink() { return *viewAll_; }
     QSystemTrayIcon* Tray() const { return tray_; }
@@ -101,7 +108,6 @@ class MainWindow : public SkinWindow {
     void RefreshAgeLabel();
     // Each source button's tooltip tells which request answered last.
     void ShowSourceHealth();
-    void RunEdgeTimerIfDocking();
     CaptionButton* SourceButton(SourceId source) const;
 
     std::filesystem::path settingsPath_;

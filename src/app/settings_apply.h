@@ -30,19 +30,12 @@ inline constexpr int EDGE_TIMER_MS = 10;
 // "时钟_自动保存": autoSaveMinutes x 60000 while auto-save is on, else 0.
 int AutoSaveIntervalMs(const AppState& state);
 
-// A timer interval in milliseconds for a count of units (seconds: 1000, minutes:
-// 60000): negative counts stop the timer, and no count overflows an int.
-int TimerInterval(std::int64_t count, std::int64_t unitMs);
-
 // Restores AppState from what was read of the settings file and says what
 // the window must do. A missing or damaged file leaves the defaults.
 StartupPlan PlanStartup(AppState& state, const SettingsFileRead& read);
 
 // Reads (and, when damaged, deletes) the settings file, then plans as above.
 StartupPlan LoadSettings(AppState& state, const std::filesystem::path& path = SettingsPath());
-
-// The persistent part of AppState.
-SettingsFields ToSettingsFields(const AppState& state);
 
 // Writes the settings file; a "|" in a text field is stored as "｜". Then
 // sweeps dead icons out of the notification area. Returns whether the file

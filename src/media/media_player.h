@@ -41,7 +41,6 @@ class MediaPlayer {
     // Lets go of the player and closes the control window; true when there was one.
     int CloseControl();
     QWidget* ControlWindow() const { return window_; }
-    bool HasPlayer() const { return player_ != nullptr; }
 
     // Player members.
     QString URL(const QString& value = {}, bool set = false);

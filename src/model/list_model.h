@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "model/colors.h"
 
 namespace vantrel {
 

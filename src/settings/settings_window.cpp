@@ -3,12 +3,9 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTimer>
 
-#include "app/main_window.h"
-#include "app/settings_apply.h"
-#include "settings/autorun.h"
-#include "shell/taskbar_shell.h"
+#include "settings/settings_fields.h"
+#include "settings/settings_target.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/folder_chooser.h"
@@ -64,8 +61,8 @@ int TextNumber(const QString& text) {
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(MainWindow& main, TaskbarShell& shell)
-    : SkinWindow(&main), main_(main), shell_(shell) {
+SettingsWindow::SettingsWindow(SettingsTarget& target)
+    : SkinWindow(&target.Window()), target_(target) {
     setObjectName(QStringLiteral("SettingsWindow"));
     setWindowTitle(QStringLiteral("设置"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -145,7 +142,7 @@ void SettingsWindow::BuildControls() {
 void SettingsWindow::ConnectControls() {
     connect(closeButton_, &QAbstractButton::clicked, this, &QWidget::close);
     connect(closeButton_, &HoverButton::PointerEntered, this,
-            [this] { main_.ShowTip(QStringLiteral("关闭")); });
+            [this] { target_.ShowTip(QStringLiteral("关闭")); });
     connect(closeButton_, &HoverButton::PointerLeft, this, [] { CloseTipBox(); });
 
     connect(refreshSwitch_, &QAbstractButton::clicked, this, &SettingsWindow::OnAutoRefreshSwitch);
@@ -161,12 +158,8 @@ void SettingsWindow::ConnectControls() {
     connect(autoSaveSwitch_, &QAbstractButton::clicked, this, &SettingsWindow::OnAutoSaveSwitch);
 }
 
-QTimer* SettingsWindow::MainTimer(const char* name) const {
-    return main_.findChild<QTimer*>(QString::fromUtf8(name), Qt::FindDirectChildrenOnly);
-}
-
 void SettingsWindow::FillSettingsWindow() {
-    const AppState& state = main_.State();
+    const SettingsFields& state = target_.Settings();
     opacitySlider_->SetPosition(state.opacity * 100 / 255);
     edgeSwitch_->SetState(state.dockToEdge);
     topMostSwitch_->SetState(state.alwaysOnTop);
@@ -191,7 +184,7 @@ void SettingsWindow::FillSettingsWindow() {
 }
 
 void SettingsWindow::OnAutoRefreshSwitch() {
-    AppState& state = main_.State();
+    SettingsFields& state = target_.Settings();
     refreshSwitch_->SetState(!refreshSwitch_->On());
     if (refreshSwitch_->On()) {
         const int seconds = TextNumber(secondsBox_->text());
@@ -201,20 +194,20 @@ void SettingsWindow::OnAutoRefreshSwitch() {
         } else {
             state.autoRefreshOn = true;
             secondsBox_->setEnabled(false);
-            MainWindow::SetTimerInterval(*MainTimer("时钟_自动更新"), TimerInterval(seconds, 1000));
+            target_.ApplyRefreshPeriod(TimerInterval(seconds, 1000));
             state.autoRefreshSeconds = seconds;
         }
     }
     if (!refreshSwitch_->On()) {
         state.autoRefreshOn = false;
         secondsBox_->setEnabled(true);
-        MainWindow::SetTimerInterval(*MainTimer("时钟_自动更新"), 0);
+        target_.ApplyRefreshPeriod(0);
         state.autoRefreshSeconds = 0;
     }
 }
 
 void SettingsWindow::OnKeywordSwitch() {
-    AppState& state = main_.State();
+    SettingsFields& state = target_.Settings();
     // Only turning on needs keywords; a monitor restored with the prompt as
     // its text can still be turned off.
     if (!keywordSwitch_->On() && keywordBox_->text() == kKeywordPrompt) {
@@ -231,54 +224,45 @@ void SettingsWindow::OnKeywordSwitch() {
 
 void SettingsWindow::OnOpacityMoved(int position) {
     const int opacity = position * 255 / 100;
-    main_.ApplyOpacity(opacity);
-    main_.State().opacity = opacity;
+    target_.ApplyOpacity(opacity);
+    target_.Settings().opacity = opacity;
 }
 
 void SettingsWindow::OnEdgeSwitch() {
     edgeSwitch_->SetState(!edgeSwitch_->On());
-    main_.State().dockToEdge = edgeSwitch_->On();
-    MainWindow::SetTimerInterval(*MainTimer("时钟_靠边"), edgeSwitch_->On() ? EDGE_TIMER_MS : 0);
+    target_.Settings().dockToEdge = edgeSwitch_->On();
+    target_.ApplyDocking(edgeSwitch_->On());
 }
 
 void SettingsWindow::OnTopMostSwitch() {
     topMostSwitch_->SetState(!topMostSwitch_->On());
-    main_.State().alwaysOnTop = topMostSwitch_->On();
-    main_.SetTopMost(topMostSwitch_->On());
+    target_.Settings().alwaysOnTop = topMostSwitch_->On();
+    target_.SetTopMost(topMostSwitch_->On());
 }
 
 void SettingsWindow::OnTaskbarSwitch() {
     taskbarSwitch_->SetState(!taskbarSwitch_->On());
-    main_.State().taskbarMode = taskbarSwitch_->On();
-    const auto window = static_cast<TaskbarShell::Window>(main_.winId());
-    if (taskbarSwitch_->On()) {
-        shell_.AddTab(window);
-    } else {
-        shell_.DeleteTab(window);
-    }
+    target_.Settings().taskbarMode = taskbarSwitch_->On();
+    target_.ApplyTaskbarButton(taskbarSwitch_->On());
 }
 
 void SettingsWindow::OnAutorunSwitch() {
     autorunSwitch_->SetState(!autorunSwitch_->On());
-    main_.State().launchAtStartup = autorunSwitch_->On();
-    if (autorunSwitch_->On()) {
-        RegisterAutorun();
-    } else {
-        UnregisterAutorun();
-    }
+    target_.Settings().launchAtStartup = autorunSwitch_->On();
+    target_.ApplyLaunchAtStartup(autorunSwitch_->On());
 }
 
 void SettingsWindow::OnMinutesEdited() {
-    main_.State().autoSaveMinutes = TextNumber(minutesBox_->text());
+    target_.Settings().autoSaveMinutes = TextNumber(minutesBox_->text());
 }
 
 void SettingsWindow::OnFolderClicked() {
     folderBox_->setText(ChooseFolder(this, kFolderPrompt));
-    main_.State().saveDirectory = LocalFromQString(folderBox_->text());
+    target_.Settings().saveDirectory = LocalFromQString(folderBox_->text());
 }
 
 void SettingsWindow::OnAutoSaveSwitch() {
-    AppState& state = main_.State();
+    SettingsFields& state = target_.Settings();
     const QString folder = folderBox_->text();
     // As with the keywords, only turning on needs a folder.
     if (!autoSaveSwitch_->On() && (folder == kFolderPrompt || folder.isEmpty())) {
@@ -288,7 +272,7 @@ void SettingsWindow::OnAutoSaveSwitch() {
     autoSaveSwitch_->SetState(!autoSaveSwitch_->On());
     const bool on = autoSaveSwitch_->On();
     state.autoSaveOn = on;
-    main_.RestartAutoSaveTimer();
+    target_.RestartAutoSaveTimer();
     minutesBox_->setEnabled(!on);
     folderBox_->setEnabled(!on);
 }
@@ -296,13 +280,14 @@ void SettingsWindow::OnAutoSaveSwitch() {
 void SettingsWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     CloseTipBox();
-    if (topMostSwitch_->On()) main_.SetTopMost(true);
+    if (topMostSwitch_->On()) target_.SetTopMost(true);
     event->accept();
 }
 
-void OpenSettingsWindow(MainWindow& main, TaskbarShell& shell) {
+void OpenSettingsWindow(SettingsTarget& target) {
     // First, so that the window shown next comes in front of the main one.
-    main.SetTopMost(false);
+    target.SetTopMost(false);
+    QWidget& main = target.Window();
     SettingsWindow* open = nullptr;
     for (SettingsWindow* window :
          main.findChildren<SettingsWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -312,7 +297,7 @@ void OpenSettingsWindow(MainWindow& main, TaskbarShell& shell) {
         open->raise();
         open->activateWindow();
     } else {
-        open = new SettingsWindow(main, shell);
+        open = new SettingsWindow(target);
         open->FillSettingsWindow();
         const QScreen* screen = main.screen() ? main.screen() : QGuiApplication::primaryScreen();
         if (screen) {
@@ -322,10 +307,6 @@ void OpenSettingsWindow(MainWindow& main, TaskbarShell& shell) {
         open->show();
         open->activateWindow();
     }
-}
-
-void InstallSettingsWindow(MainWindow& main, TaskbarShell& shell) {
-    main.onOpenSettings = [&main, &shell] { OpenSettingsWindow(main, shell); };
 }
 
 }  // namespace vantrel

@@ -2,32 +2,29 @@
 
 #include "toolkit/skin_window.h"
 
-class QTimer;
-
 namespace vantrel {
 
 class EditBox;
 class GroupBox;
 class Label;
-class MainWindow;
 class MinutesBox;
 class SlideSwitch;
 class Slider;
-class TaskbarShell;
+class SettingsTarget;
 class TitleButton;
 
-// The settings window "设置": every control writes the main window's
-// AppState and, at once, the timer, window property or registration it
-// stands for. It saves nothing; the settings file is written at exit.
+// The settings window "设置": every control writes the program's settings
+// and, at once, asks the program for the effect it stands for. It saves
+// nothing; the settings file is written at exit.
 class SettingsWindow : public SkinWindow {
     Q_OBJECT
   public:
     static constexpr int kWidth = 380;
     static constexpr int kHeight = 401;
 
-    SettingsWindow(MainWindow& main, TaskbarShell& shell);
+    explicit SettingsWindow(SettingsTarget& target);
 
-    // Shows AppState in the controls, as each opening does.
+    // Shows the settings in the controls, as each opening does.
     void FillSettingsWindow();
     // Closed windows wait for deletion; they no longer count as open.
     bool Closing() const { return closing_; }
@@ -39,7 +36,6 @@ class SettingsWindow : public SkinWindow {
     void BuildGroups();
     void BuildControls();
     void ConnectControls();
-    QTimer* MainTimer(const char* name) const;
 
     void OnAutoRefreshSwitch();
     void OnKeywordSwitch();
@@ -52,8 +48,7 @@ class SettingsWindow : public SkinWindow {
     void OnFolderClicked();
     void OnAutoSaveSwitch();
 
-    MainWindow& main_;
-    TaskbarShell& shell_;
+    SettingsTarget& target_;
     bool closing_ = false;
 
     GroupBox* refreshGroup_ = nullptr;
@@ -78,9 +73,6 @@ class SettingsWindow : public SkinWindow {
 // The gear button: raises and focuses the open settings window, or makes,
 // fills and shows one. Either way the main window leaves always-on-top so
 // the settings window can come in front.
-void OpenSettingsWindow(MainWindow& main, TaskbarShell& shell);
-
-// Hangs OpenSettingsWindow on the main window's gear button.
-void InstallSettingsWindow(MainWindow& main, TaskbarShell& shell);
+void OpenSettingsWindow(SettingsTarget& target);
 
 }  // namespace vantrel

@@ -14,8 +14,6 @@ class Slider : public QWidget {
     explicit Slider(QWidget* parent);
 
     void SetRange(int minimum, int maximum);
-    int Minimum() const { return minimum_; }
-    int Maximum() const { return maximum_; }
     void SetPosition(int position);
     int Position() const { return position_; }
 

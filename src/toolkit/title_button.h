@@ -13,8 +13,6 @@ class TitleButton : public HoverButton {
 
     TitleButton(Glyph glyph, QWidget* parent);
 
-    Glyph GlyphKind() const { return glyph_; }
-
   protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/sheet_export.h"
+#include "export/sheet_export.h"
+#include "export/xls_reader.h"
 #include "net/code_page.h"
 #include "net/pending_messages.h"
 #include "settings/temp_folder.h"
-#include "xls_reader.h"
 
 namespace vantrel {
 namespace {

@@ -154,7 +154,7 @@ SettingsFields Reloaded(const AppState& saved) {
     EXPECT_TRUE(SaveSettings(saved));
     AppState loaded;
     loaded.currentSource = LoadSettings(loaded).selectSource;
-    return ToSettingsFields(loaded);
+    return loaded;
 }
 
 TEST_F(SettingsApplyTest, EveryFieldSurvivesSaveAndLoadAwayFromItsDefault) {
@@ -173,7 +173,7 @@ TEST_F(SettingsApplyTest, EveryFieldSurvivesSaveAndLoadAwayFromItsDefault) {
     all.alwaysOnTop = true;
     all.taskbarMode = true;
     all.launchAtStartup = true;
-    EXPECT_EQ(Reloaded(all), ToSettingsFields(all));
+    EXPECT_EQ(Reloaded(all), SettingsFields(all));
 
     // Each switch alone, so that two switches cannot trade fields unseen.
     for (bool AppState::*member :
@@ -183,14 +183,14 @@ TEST_F(SettingsApplyTest, EveryFieldSurvivesSaveAndLoadAwayFromItsDefault) {
         AppState one;
         one.currentSource = SourceId::kBaidu;
         one.*member = true;
-        EXPECT_EQ(Reloaded(one), ToSettingsFields(one));
+        EXPECT_EQ(Reloaded(one), SettingsFields(one));
     }
 
     // A text ending in a lone lead byte loses that byte, not the separator after it.
     AppState cut = all;
     cut.keywordText = L("甲") + "\x81";
     cut.saveDirectory = "/tmp/d\x81";
-    SettingsFields expected = ToSettingsFields(all);
+    SettingsFields expected = all;
     expected.keywordText = L("甲");
     expected.saveDirectory = "/tmp/d";
     EXPECT_EQ(Reloaded(cut), expected);

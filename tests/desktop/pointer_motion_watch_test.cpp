@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ui/qt_app.h"
+#include "support/qt_app.h"
 
 namespace vantrel {
 namespace {

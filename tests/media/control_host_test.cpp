@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "media/media_player.h"
-#include "ui/qt_app.h"
+#include "support/qt_app.h"
 
 namespace vantrel {
 namespace {

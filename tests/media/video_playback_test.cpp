@@ -12,7 +12,7 @@
 #include "media/media_player.h"
 #include "media/video_surface.h"
 #include "sources/loopback_http_server.h"
-#include "ui/qt_app.h"
+#include "support/qt_app.h"
 
 // The media backend's plugins leave a few allocations behind at exit inside
 // modules already unloaded, which no leak suppression can name. Read only by
@@ -25,7 +25,7 @@ namespace vantrel {
 namespace {
 
 std::string Fixture(const char* name) {
-    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
+    std::ifstream in(std::string(VANTREL_DEMO_SAMPLES_DIR) + "/" + name, std::ios::binary);
     std::stringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
@@ -56,7 +56,7 @@ bool Uniform(const QImage& image) {
     return true;
 }
 
-// The 4-second clip made by tests/data/sources/make_media.sh, served with
+// The 4-second clip made by src/sources/demo/make_media.sh, served with
 // Range answers, plays into the video area and starts over at its end.
 TEST(VideoPlaybackTest, FramesReachTheScreenAndTheClipLoops) {
     const std::string clip = Fixture("demo_video.mp4");

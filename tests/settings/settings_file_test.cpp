@@ -30,7 +30,7 @@ std::string Join(std::initializer_list<std::string> fields) {
 
 SettingsFields Changed() {
     SettingsFields f;
-    f.currentSource = 4;
+    f.currentSource = SourceId::kDouyin;
     f.autoRefreshOn = true;
     f.autoRefreshSeconds = 45;
     f.keywordMonitorOn = true;
@@ -111,7 +111,7 @@ TEST(SettingsText, ReadingRules) {
         ParseSettingsText(Join({"+3", kTrue + " ", "45abc", "1", "kw", "x", "true", kTrue, kFalse,
                                 "", " -7", kTrue, kFalse, kTrue, "extra", "fields"}));
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->currentSource, 3);
+    EXPECT_EQ(f->currentSource, SourceId::kToutiao);
     EXPECT_FALSE(f->autoRefreshOn);
     EXPECT_EQ(f->autoRefreshSeconds, 45);
     EXPECT_FALSE(f->keywordMonitorOn);
@@ -130,7 +130,7 @@ TEST(SettingsText, ReadingRules) {
                              kFalse, kFalse, kFalse, "d", "10", kFalse, kFalse, kFalse});
     f = ParseSettingsText(huge);
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->currentSource, INT32_MAX);
+    EXPECT_EQ(static_cast<int>(f->currentSource), INT32_MAX);
     EXPECT_EQ(f->autoRefreshSeconds, INT32_MIN);
 }
 

@@ -13,7 +13,7 @@
 #include "app/settings_apply.h"
 #include "settings/autorun.h"
 #include "settings/temp_folder.h"
-#include "shell/taskbar_shell.h"
+#include "support/qt_app.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/edit_box.h"
@@ -25,7 +25,6 @@
 #include "toolkit/skin_window.h"
 #include "toolkit/slide_switch.h"
 #include "toolkit/slider.h"
-#include "ui/qt_app.h"
 
 namespace vantrel {
 namespace {
@@ -42,7 +41,7 @@ class SettingsWindowTest : public ::testing::Test {
             box.accept();
         });
         main_ = std::make_unique<MainWindow>(config_.path() / "vantrel" / "kweld.ini");
-        InstallSettingsWindow(*main_, shell_);
+        main_->onOpenSettings = [this] { OpenSettingsWindow(*main_); };
     }
     void TearDown() override {
         SetMessageBoxHook({});
@@ -80,7 +79,6 @@ class SettingsWindowTest : public ::testing::Test {
     AppState& State() { return main_->State(); }
 
     testing::TempFolder config_;
-    TaskbarShell shell_;
     std::unique_ptr<MainWindow> main_;
     SettingsWindow* window_ = nullptr;
     QStringList messages_;

@@ -15,7 +15,7 @@
 #include <functional>
 
 #include "shell/ewmh.h"
-#include "ui/qt_app.h"
+#include "support/qt_app.h"
 
 namespace vantrel {
 namespace {

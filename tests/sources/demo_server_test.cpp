@@ -1,4 +1,4 @@
-#include "sources/demo_server.h"
+#include "sources/demo/demo_server.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 
 namespace vantrel::test {
 
-// A sample answer from tests/data/sources, byte for byte.
+// A sample answer from src/sources/demo, byte for byte.
 inline std::string SourceSample(const std::string& name) {
-    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
+    std::ifstream in(std::string(VANTREL_DEMO_SAMPLES_DIR) + "/" + name, std::ios::binary);
     std::stringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();

@@ -15,10 +15,10 @@
 #include "sources/loopback_http_server.h"
 #include "sources/service_hosts.h"
 #include "support/loopback_server.h"
+#include "support/qt_app.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/label.h"
 #include "toolkit/picture_box.h"
-#include "ui/qt_app.h"
 #include "viewer/icon_button.h"
 #include "viewer/video_viewer.h"
 
@@ -31,7 +31,7 @@ using test::Reply;
 using test::RequestTarget;
 
 std::string Fixture(const char* name) {
-    std::ifstream in(std::string(VANTREL_TEST_DATA_DIR) + "/sources/" + name, std::ios::binary);
+    std::ifstream in(std::string(VANTREL_DEMO_SAMPLES_DIR) + "/" + name, std::ios::binary);
     std::stringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();

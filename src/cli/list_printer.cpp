@@ -1,0 +1,170 @@
+#include "cli/list_printer.h"
+
+#include <array>
+#include <cstdio>
+#include <vector>
+
+#include "app/source_buttons.h"
+#include "app/source_health.h"
+#include "model/list_model.h"
+#include "net/code_page.h"
+#include "settings/encrypted_store.h"
+#include "settings/settings_file.h"
+
+namespace vantrel {
+namespace {
+
+constexpr std::array<std::string_view, 7> kColumns = {
+    "rank", "title", "tag", "desc", "rank_marker", "tag_marker", "title_color"};
+
+// Reads the keyword settings without the window's repair of a damaged file:
+// printing a list must never delete the user's settings.
+void ApplyKeywordSettings(AppState& state, const std::filesystem::path& path) {
+    const std::optional<SettingsFields> fields = ParseSettingsText(LoadEncryptedText(path));
+    if (!fields) return;
+    state.keywordMonitorOn = fields->keywordMonitorOn;
+    state.keywordText = fields->keywordText;
+}
+
+std::string VisibleElement(const ListCell& cell) {
+    for (int element = 0; element < 32; ++element) {
+        if (cell.visibleElements & (1u << element)) return std::to_string(element);
+    }
+    return "-";
+}
+
+std::string ColorHex(std::uint32_t color) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(color));
+    return text;
+}
+
+// A tab or line break inside a title would shift the columns or the rows.
+std::string TsvField(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            char escape[7];
+            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::vector<std::string> RowValues(const ListRow& row, const std::string& tag) {
+    const auto text = [&](int column) { return ToUtf8(row.cells[column].text); };
+    return {text(0),
+            text(1),
+            ToUtf8(tag),
+            text(3),
+            VisibleElement(row.cells[0]),
+            VisibleElement(row.cells[2]),
+            ColorHex(row.cells[1].color)};
+}
+
+std::string FormatTsv(const std::vector<std::vector<std::string>>& rows) {
+    std::string out;
+    for (size_t i = 0; i < kColumns.size(); ++i)
+        out += (i ? "\t" : "") + std::string(kColumns[i]);
+    out += '\n';
+    for (const auto& values : rows) {
+        for (size_t i = 0; i < values.size(); ++i)
+            out += (i ? "\t" : "") + TsvField(values[i]);
+        out += '\n';
+    }
+    return out;
+}
+
+std::string FormatJson(const std::vector<std::vector<std::string>>& rows,
+                       const std::string& request, const std::string& health) {
+    std::string out = "[";
+    for (size_t r = 0; r < rows.size(); ++r) {
+        out += r ? ",\n {" : "\n {";
+        for (size_t i = 0; i < kColumns.size(); ++i) {
+            out += (i ? ", " : "") + JsonString(kColumns[i]) + ": " + JsonString(rows[r][i]);
+        }
+        out += ", \"request\": " + JsonString(request) + ", \"health\": " + JsonString(health);
+        out += "}";
+    }
+    return out + (rows.empty() ? "]\n" : "\n]\n");
+}
+
+}  // namespace
+
+std::optional<SourceId> SourceFromName(std::string_view name) {
+    constexpr std::array<std::string_view, SOURCE_COUNT> kNames = {"weibo", "baidu", "toutiao",
+                                                                   "douyin"};
+    for (int i = 0; i < SOURCE_COUNT; ++i) {
+        if (name == kNames[i] || name == std::to_string(i + 1)) return static_cast<SourceId>(i + 1);
+    }
+    return std::nullopt;
+}
+
+ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
+                           const std::filesystem::path& settingsPath) {
+    AppState state;
+    ScriptFetch fetched;
+    SourceButtons buttons;
+    SetUpTrendingColumns(fetched.list);
+    ApplyKeywordSettings(state, settingsPath);
+    RefreshCycle cycle(state, fetched.list, buttons);
+
+    FetchStatus status = FetchStatus::kRequestFailed;
+    cycle.SetFetchRoutine(source, [&] {
+        FetchResult result = fetch();
+        status = result.status;
+        for (const ListEntry& entry : result.entries)
+            fetched.tags.push_back(entry.tag);
+        return result;
+    });
+    cycle.FetchSource(source);
+
+    if (status == FetchStatus::kRequestFailed) {
+        fetched.status = 2;
+        fetched.reason = "the request failed: no answer from the service";
+    } else if (fetched.list.ItemCount() == 0) {
+        fetched.status = 1;
+        fetched.reason = status == FetchStatus::kParsed
+                             ? "the answer held too few entries to fill the list"
+                             : "the answer could not be read";
+    } else {
+        fetched.status = 0;
+    }
+    fetched.health = state.health[static_cast<int>(source) - 1];
+    return fetched;
+}
+
+PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
+                      const std::filesystem::path& settingsPath) {
+    const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath);
+    std::vector<std::vector<std::string>> rows;
+    for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
+         ++row) {
+        rows.push_back(RowValues(fetched.list.Row(row), fetched.tags[row]));
+    }
+
+    PrintedList printed;
+    const SourceHealth& health = fetched.health;
+    printed.health = ToUtf8(HealthText(source, health));
+    const std::string request = health.answeredBy < 0 ? "" : ToUtf8(RequestName(health.answeredBy));
+    printed.output = json ? FormatJson(rows, request, printed.health) : FormatTsv(rows);
+    printed.status = fetched.status;
+    printed.reason = fetched.reason;
+    return printed;
+}
+
+}  // namespace vantrel
