@@ -1,7 +1,8 @@
 """A C++ tokenizer just good enough to find operators and constants.
 
 Comments, preprocessor lines and the insides of string and character
-literals never become tokens, so nothing in them can be mutated.
+literals never become tokens, so nothing in them can be mutated. The same
+rules read the scripts the code embeds (JavaScript in raw strings).
 """
 
 import bisect
@@ -9,7 +10,7 @@ import re
 from dataclasses import dataclass
 
 _OPERATORS = sorted(
-    """>>= <<= <=> ->* ... -> :: << >> <= >= == != && || ++ -- += -= *= /= %= &= |= ^= .* ##
+    """=== !== >>= <<= <=> ->* ... -> :: << >> <= >= == != && || ++ -- += -= *= /= %= &= |= ^= .* ##
     { } [ ] ( ) ; : , . ? ~ ! + - * / % ^ & | = < > #""".split(),
     key=len,
     reverse=True,
@@ -90,11 +91,12 @@ def _at_line_start(text, i):
     return j < 0 or text[j] == "\n"
 
 
-def tokenize(text):
+def tokenize(text, begin=0, end=None):
+    """Tokens of text[begin:end], with offsets and lines in the whole text."""
     lines = Lines(text)
     tokens = []
-    i = 0
-    n = len(text)
+    i = begin
+    n = len(text) if end is None else end
 
     def add(kind, start, end):
         tokens.append(Token(kind, text[start:end], start, end, lines.line_of(start)))

@@ -34,6 +34,8 @@ _SWAPS = {
     ">=": ("relational", ">"),
     "==": ("equality", "!="),
     "!=": ("equality", "=="),
+    "===": ("equality", "!=="),  # in embedded scripts
+    "!==": ("equality", "==="),
     "&&": ("logical", "||"),
     "||": ("logical", "&&"),
     "+": ("arithmetic", "-"),
@@ -330,15 +332,18 @@ def _delete_call(c, tokens, i, in_code):
     c.add(start, stop, "", "call", "delete call")
 
 
-def find_mutants(file, text):
-    """Every mutant of the text, in order of position."""
-    tokens = tokenize(text)
-    closers = _template_closer_indexes(tokens, text)
+# A raw string with the delimiter js holds JavaScript the code hands to its
+# engine: its operators are C's, so it is mutated like the code around it.
+_SCRIPT = re.compile(r'(?:u8|[LuU])?R"js\(')
+_SCRIPT_END = ')js"'
+
+
+def _mutate_tokens(c, tokens):
+    closers = _template_closer_indexes(tokens, c.text)
     in_code = _code_blocks(tokens)
     guarded = set()
     for r in _guarded_ranges(tokens):
         guarded.update(r)
-    c = _Collector(file, text)
     for i in range(len(tokens)):
         if i in guarded:
             continue
@@ -347,4 +352,15 @@ def find_mutants(file, text):
         _negate_condition(c, tokens, i)
         _other_boolean(c, tokens, i)
         _delete_call(c, tokens, i, in_code)
+
+
+def find_mutants(file, text):
+    """Every mutant of the text, embedded scripts included, in order of position."""
+    tokens = tokenize(text)
+    c = _Collector(file, text)
+    _mutate_tokens(c, tokens)
+    for t in tokens:
+        script = _SCRIPT.match(t.text) if t.kind == "string" else None
+        if script and t.text.endswith(_SCRIPT_END):
+            _mutate_tokens(c, tokenize(text, t.start + script.end(), t.end - len(_SCRIPT_END)))
     return c.mutants()

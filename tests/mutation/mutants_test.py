@@ -71,7 +71,7 @@ class KindsTest(unittest.TestCase):
             bool operator<(const T& a, const U& b);
             void take(T&& value) {
                 const char* s = "a < b && 1 + 2";
-                const char* r = R"js(if (a < b) { return 1 + 2; })js";
+                const char* r = R"x(if (a < b) { return 1 + 2; })x";
                 auto w = u8"x > y";
                 char c = '<';
                 std::vector<std::vector<int>> v;
@@ -141,6 +141,23 @@ class KindsTest(unittest.TestCase):
         self.assertEqual(labels(code, "negation"), [
             (6, "negation", "negate while condition"),
             (7, "negation", "negate while condition"),
+        ])
+
+    def test_embedded_scripts_are_mutated_like_code(self):
+        code = """\
+            constexpr auto kScript = R"js(
+            function f(a, b) {
+                if (a === b) return 'x < y';  // a < b
+                rows.push(a - b);
+            }
+            )js";
+            const char* plain = R"(if (a < b) { f(1); })";
+            """
+        self.assertEqual(labels(code), [
+            (3, "negation", "negate if condition"),
+            (3, "equality", "=== -> !=="),
+            (4, "call", "delete call"),
+            (4, "arithmetic", "- -> +"),
         ])
 
     def test_a_label_repeated_on_a_line_is_numbered(self):
