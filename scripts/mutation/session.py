@@ -128,6 +128,10 @@ class Session:
             status, told = self._verdict(self._run(plan.tests))
             if status != "survived":
                 return status, told, []
+            # Programs the earlier mutants were built into were left as they
+            # were after each restore: the rest of the suite needs them back.
+            if self.build(self.built_targets).returncode != 0:
+                return "did_not_compile", [], []
             affected = {t.number for t in plan.tests}
             rest = [t for t in self.tests if t.number not in affected]
             status, told = self._verdict(self._run(rest))
@@ -135,13 +139,13 @@ class Session:
         except ctest_suite.TestListChanged as changed:
             return "caught", [f"(the test list changed: {changed})"], []
 
-    def _recheck(self, names, plan):
+    def _recheck(self, names):
         """Tests outside the plan that failed on a mutant: do they fail without it too?
 
         They may start a program built from the file without saying so, so
         the restored file is built first.
         """
-        if self.build(plan.targets).returncode != 0:
+        if self.build(self.built_targets).returncode != 0:
             return sorted(names)
         tests = [t for t in self.tests if t.name in names]
         outcome = ctest_suite.run_tests(
@@ -171,7 +175,7 @@ class Session:
             with interrupts.held():
                 self.backup.restore()
         if recheck:
-            told = self._recheck(recheck, plan)
+            told = self._recheck(recheck)
             status = "caught" if told else "survived"
         return {
             "file": mutant.file,

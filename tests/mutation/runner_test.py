@@ -66,12 +66,8 @@ FIXTURE = {
 
         #include <tuple>
 
-        int add(int a, int b) {
-            return a + b;
-        }
-
-        int doubled(int v) {
-            return v + v;
+        int first(const std::pair<int, std::string>& p) {
+            return std::get<0>(p);
         }
 
         // Comments stay as they are: a < b && c - 1 == 2
@@ -83,8 +79,12 @@ FIXTURE = {
             return v < 0 ? -v : v;
         }
 
-        int first(const std::pair<int, std::string>& p) {
-            return std::get<0>(p);
+        int doubled(int v) {
+            return v + v;
+        }
+
+        int add(int a, int b) {
+            return a + b;
         }
 
         const char* describe() {
@@ -97,6 +97,7 @@ FIXTURE = {
 
         void drop_one(std::atomic<unsigned>& level);
         void drain(std::atomic<unsigned>& level);
+        int spare(int v);
         """,
     "src/calc/drain.cpp": """\
         #include "calc/drain.h"
@@ -109,6 +110,10 @@ FIXTURE = {
             for (; level;) {
                 drop_one(level);
             }
+        }
+
+        int spare(int v) {
+            return v + v;
         }
         """,
     "tests/calc_test.cpp": """\
@@ -172,85 +177,44 @@ FIXTURE = {
 }
 
 
-def _diff(line, context_before, old, new, context_after):
-    """The report's diff of a one-line change in src/calc/calc.cpp."""
-    lines = [
-        "--- a/src/calc/calc.cpp",
-        "+++ b/src/calc/calc.cpp",
-        f"@@ -{line - len(context_before)},{len(context_before) + 1 + len(context_after)} "
-        f"+{line - len(context_before)},{len(context_before) + 1 + len(context_after)} @@",
-    ]
-    lines += [" " + c for c in context_before] + ["-" + old, "+" + new]
-    lines += [" " + c for c in context_after]
-    return "\n".join(lines) + "\n"
+def _diff(name, line, new=None):
+    """The report's diff of a change to one line (None: the line deleted)."""
+    lines = textwrap.dedent(FIXTURE[name]).splitlines()
+    before, old, after = lines[max(0, line - 3) : line - 1], lines[line - 1], lines[line : line + 2]
+    first = line - len(before)
+    length = len(before) + 1 + len(after)
+    return "".join(
+        f"{text}\n"
+        for text in [f"--- a/{name}", f"+++ b/{name}",
+                     f"@@ -{first},{length} +{first},{length - (new is None)} @@"]
+        + [" " + c for c in before] + ["-" + old] + ([] if new is None else ["+" + new])
+        + [" " + c for c in after]
+    )
 
 
+def _mutant(name, line, kind, mutation, line_text, status, caught_by, new):
+    return dict(file=name, room="calc", line=line, kind=kind, mutation=mutation,
+                line_text=line_text, status=status, caught_by=caught_by,
+                diff=_diff(name, line, new))
+
+
+CALC, DRAIN = "src/calc/calc.cpp", "src/calc/drain.cpp"
 EXPECTED_MUTANTS = [
-    {
-        "file": "src/calc/calc.cpp",
-        "room": "calc",
-        "line": 6,
-        "kind": "arithmetic",
-        "mutation": "+ -> -",
-        "line_text": "return a + b;",
-        "status": "caught",
-        "caught_by": ["calc_test", "tool_test"],
-        "diff": _diff(6, ["", "int add(int a, int b) {"], "    return a + b;",
-                      "    return a - b;", ["}", ""]),
-    },
-    {
-        "file": "src/calc/calc.cpp",
-        "room": "calc",
-        "line": 10,
-        "kind": "arithmetic",
-        "mutation": "+ -> -",
-        "line_text": "return v + v;",
-        "status": "caught",
-        "caught_by": ["tool_cli"],
-        "diff": _diff(10, ["", "int doubled(int v) {"], "    return v + v;",
-                      "    return v - v;", ["}", ""]),
-    },
-    {
-        "file": "src/calc/calc.cpp",
-        "room": "calc",
-        "line": 15,
-        "kind": "relational",
-        "mutation": "> -> >=",
-        "line_text": "return a > b;",
-        "status": "survived",
-        "caught_by": [],
-        "diff": _diff(15, ["// Comments stay as they are: a < b && c - 1 == 2",
-                           "bool is_bigger(int a, int b) {"],
-                      "    return a > b;", "    return a >= b;", ["}", ""]),
-    },
-    {
-        "file": "src/calc/calc.cpp",
-        "room": "calc",
-        "line": 23,
-        "kind": "constant",
-        "mutation": "0 -> 1",
-        "line_text": "return std::get<0>(p);",
-        "status": "did_not_compile",
-        "caught_by": [],
-        "diff": _diff(23, ["", "int first(const std::pair<int, std::string>& p) {"],
-                      "    return std::get<0>(p);", "    return std::get<1>(p);", ["}", ""]),
-    },
-    {
-        "file": "src/calc/drain.cpp",
-        "room": "calc",
-        "line": 9,
-        "kind": "call",
-        "mutation": "delete call",
-        "line_text": "drop_one(level);",
-        "status": "timed_out",
-        "caught_by": ["drain_test"],
-        "diff": "--- a/src/calc/drain.cpp\n+++ b/src/calc/drain.cpp\n@@ -7,5 +7,4 @@\n"
-        " void drain(std::atomic<unsigned>& level) {\n"
-        "     for (; level;) {\n"
-        "-        drop_one(level);\n"
-        "     }\n"
-        " }\n",
-    },
+    _mutant(CALC, 6, "constant", "0 -> 1", "return std::get<0>(p);", "did_not_compile", [],
+            "    return std::get<1>(p);"),
+    _mutant(CALC, 11, "relational", "> -> >=", "return a > b;", "survived", [],
+            "    return a >= b;"),
+    # Only the shell's test sees it: found by the run of the rest of the suite.
+    _mutant(CALC, 19, "arithmetic", "+ -> -", "return v + v;", "caught", ["tool_cli"],
+            "    return v - v;"),
+    _mutant(CALC, 23, "arithmetic", "+ -> -", "return a + b;", "caught",
+            ["calc_test", "tool_test"], "    return a - b;"),
+    _mutant(DRAIN, 9, "call", "delete call", "drop_one(level);", "timed_out", ["drain_test"],
+            None),
+    # The rest of the suite runs on programs rebuilt without the mutants before:
+    # calc_test still built with add()'s would fail.
+    _mutant(DRAIN, 14, "arithmetic", "+ -> -", "return v + v;", "survived", [],
+            "    return v - v;"),
 ]
 
 
@@ -315,16 +279,16 @@ class RunnerTest(unittest.TestCase):
             del mutant["seconds"]
         del report["seconds"]
         self.assertEqual(report["mutants"], EXPECTED_MUTANTS)
-        self.assertEqual(report["total"], _counts(2, 1, 1, 1))
-        self.assertEqual(report["rooms"], {"calc": _counts(2, 1, 1, 1)})
+        self.assertEqual(report["total"], _counts(2, 1, 2, 1))
+        self.assertEqual(report["rooms"], {"calc": _counts(2, 1, 2, 1)})
         self.assertEqual(report["files"], {
-            "src/calc/calc.cpp": dict(room="calc", **_counts(2, 0, 1, 1)),
-            "src/calc/drain.cpp": dict(room="calc", **_counts(0, 1, 0, 0)),
+            CALC: dict(room="calc", **_counts(2, 0, 1, 1)),
+            DRAIN: dict(room="calc", **_counts(0, 1, 1, 0)),
         })
         self.assertEqual(report["settings"], {
             "files": ["src/calc/calc.cpp", "src/calc/calc.h", "src/calc/drain.cpp",
                       "src/calc/drain.h"],
-            "since": None, "seed": 1, "max": None, "found": 7, "equivalent": 2, "run": 5,
+            "since": None, "seed": 1, "max": None, "found": 8, "equivalent": 2, "run": 6,
         })
         self.assertEqual(report["notes"], [])
         self.assertIn("return a >= b;", out)  # the survivor's diff in the text report
@@ -348,7 +312,7 @@ class RunnerTest(unittest.TestCase):
 
     def test_3_interrupt_restores_and_rebuilds(self):
         name = "src/calc/drain.cpp"
-        runner = self.fixture.mutate("--timeout", "60", name)
+        runner = self.fixture.mutate("--timeout", "60", "--kinds", "call", name)
         self._wait_for_mutant(runner, name)
         time.sleep(2)  # into the build or the hanging test
         runner.send_signal(signal.SIGINT)
