@@ -119,6 +119,7 @@ def run(options, chosen, texts, paths, summary, backup, notes):
     session = Session(options, backup, texts, paths)
     results = []
     interrupted = None
+    line_open = False
     try:
         session.prepare(sorted({m.file for m in chosen}))
         chosen = [m for m in chosen if m.file in session.plans]
@@ -126,14 +127,18 @@ def run(options, chosen, texts, paths, summary, backup, notes):
         for number, mutant in enumerate(chosen, 1):
             print(f"[{number}/{len(chosen)}] {mutant.file}:{mutant.line}: {mutant.label} ...",
                   end="", file=sys.stderr, flush=True)
+            line_open = True
             results.append(session.judge(mutant))
             print(f" {results[-1]['status']} ({results[-1]['seconds']} s)", file=sys.stderr)
+            line_open = False
     except interrupts.Interrupted as signal_name:
         interrupted = signal_name
         notes.append(f"interrupted ({signal_name}) after {len(results)} of {len(chosen)} mutants")
     finally:
         with interrupts.held():
             backup.restore()
+        if line_open:
+            print(file=sys.stderr)
         try:
             if not session.rebuild_restored():
                 notes.append("the rebuild after restoring failed: rebuild before testing")
