@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "loader/pe_image.h"
+
 namespace vantrel {
 namespace {
 
@@ -11,9 +13,23 @@ HMODULE AsModule(ModulePlatform::ModuleHandle module) {
     return reinterpret_cast<HMODULE>(module);
 }
 
+#ifdef _WIN64
+constexpr std::uint16_t kOwnMachine = pe::kMachineAmd64;
+constexpr ImageWidth kOwnWidth = ImageWidth::k64;
+#else
+constexpr std::uint16_t kOwnMachine = pe::kMachineI386;
+constexpr ImageWidth kOwnWidth = ImageWidth::k32;
+#endif
+
 }  // namespace
 
-std::uintptr_t WindowsModulePlatform::Reserve(std::uintptr_t address, std::size_t size) {
+bool WindowsModulePlatform::Loads(std::uint16_t machine, ImageWidth width) {
+    return machine == kOwnMachine && width == kOwnWidth;
+}
+
+// Every address of this process fits the words of an image it loads.
+std::uintptr_t WindowsModulePlatform::Reserve(std::uintptr_t address, std::size_t size,
+                                              ImageWidth) {
     void* base = VirtualAlloc(reinterpret_cast<void*>(address), size, MEM_RESERVE | MEM_COMMIT,
                               PAGE_EXECUTE_READWRITE);
     return reinterpret_cast<std::uintptr_t>(base);

@@ -6,10 +6,12 @@ namespace vantrel {
 
 // The system's own services: memory from VirtualAlloc, libraries through
 // GetModuleHandleA/LoadLibraryA and GetProcAddress, the entry point called as
-// the system calls a library's entry point.
+// the system calls a library's entry point. Only images for the process's own
+// machine and width load, since their code runs here.
 class WindowsModulePlatform : public ModulePlatform {
   public:
-    std::uintptr_t Reserve(std::uintptr_t address, std::size_t size) override;
+    bool Loads(std::uint16_t machine, ImageWidth width) override;
+    std::uintptr_t Reserve(std::uintptr_t address, std::size_t size, ImageWidth width) override;
     void Release(std::uintptr_t base) override;
     ModuleHandle FindModule(const char* name) override;
     ModuleHandle LoadModule(const char* name) override;
