@@ -144,6 +144,11 @@ std::uintptr_t LinuxModulePlatform::FindFunction(ModuleHandle module, std::uint1
     return 0;
 }
 
+// No code of the image runs here, so nothing unwinds through it.
+bool LinuxModulePlatform::RegisterExceptionTable(std::uintptr_t, std::uint32_t, std::uint32_t) {
+    return true;
+}
+
 // Without a way to run the entry point the library cannot be set up.
 int LinuxModulePlatform::CallEntryPoint(std::uintptr_t entry, std::uintptr_t base,
                                         std::uint32_t reason, std::uint32_t reserved) {

@@ -50,6 +50,8 @@ class LinuxModulePlatform : public ModulePlatform {
     ModuleHandle LoadModule(const char* name) override;
     std::uintptr_t FindFunction(ModuleHandle module, const char* name) override;
     std::uintptr_t FindFunction(ModuleHandle module, std::uint16_t ordinal) override;
+    bool RegisterExceptionTable(std::uintptr_t base, std::uint32_t address,
+                                std::uint32_t size) override;
     int CallEntryPoint(std::uintptr_t entry, std::uintptr_t base, std::uint32_t reason,
                        std::uint32_t reserved) override;
 

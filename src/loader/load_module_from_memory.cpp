@@ -62,6 +62,14 @@ void CopyImage(const Headers& h, pe::Bytes image, const Mapping& m) {
     }
 }
 
+// Only 64-bit images carry unwind data there; a 32-bit image's exception
+// directory means nothing to the system and stays unread.
+bool RegisterExceptionTable(const Headers& h, const Mapping& m, ModulePlatform& platform) {
+    if (h.width() != ImageWidth::k64 || h.exceptions.size == 0) return true;
+    if (std::uint64_t{h.exceptions.address} + h.exceptions.size > m.size) return false;
+    return platform.RegisterExceptionTable(m.base, h.exceptions.address, h.exceptions.size);
+}
+
 // A library without an entry point (address 0) has nothing to run.
 bool RunEntryPoint(const Headers& h, const Mapping& m, ModulePlatform& platform) {
     if ((h.characteristics & pe::kFileDll) == 0 || h.entryPoint == 0) return true;
@@ -101,6 +109,7 @@ std::uintptr_t LoadModuleFromMemory(std::span<const std::uint8_t> image, ModuleP
     CopyImage(*headers, bytes, mapping);
     if (!pe::ApplyRelocations(*headers, mapping) ||
         !pe::ResolveImports(*headers, mapping, platform) ||
+        !RegisterExceptionTable(*headers, mapping, platform) ||
         !RunEntryPoint(*headers, mapping, platform)) {
         platform.Release(base);
         return 0;

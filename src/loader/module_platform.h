@@ -34,6 +34,13 @@ class ModulePlatform {
     virtual std::uintptr_t FindFunction(ModuleHandle module, const char* name) = 0;
     virtual std::uintptr_t FindFunction(ModuleHandle module, std::uint16_t ordinal) = 0;
 
+    // Tells the system where a PE32+ image's exception directory (the unwind
+    // data of its functions) lies, so exceptions and stack walks can pass
+    // through its code; Release takes the registration back. False when the
+    // system refuses it.
+    virtual bool RegisterExceptionTable(std::uintptr_t base, std::uint32_t address,
+                                        std::uint32_t size) = 0;
+
     // Runs a library entry point with the library convention (image base,
     // reason, reserved word); answers its result.
     virtual int CallEntryPoint(std::uintptr_t entry, std::uintptr_t base, std::uint32_t reason,

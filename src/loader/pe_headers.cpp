@@ -55,6 +55,7 @@ void ReadOptionalHeader(Bytes image, std::uint64_t nt, Headers& h) {
     const std::uint32_t count = *image.U32(nt + layout.numberOfRvaAndSizes);
     const std::uint64_t directories = nt + layout.dataDirectories;
     h.imports = ReadDirectory(image, directories, count, kImportDirectory);
+    h.exceptions = ReadDirectory(image, directories, count, kExceptionDirectory);
     h.relocations = ReadDirectory(image, directories, count, kRelocationDirectory);
 }
 

@@ -34,6 +34,7 @@ struct Headers {
     std::uint32_t sectionAlignment = 0;
     std::uint32_t sizeOfImage = 0;
     DataDirectory imports;
+    DataDirectory exceptions;
     DataDirectory relocations;
     std::vector<Section> sections;
 

@@ -35,6 +35,7 @@ inline constexpr std::size_t kSizeOfImage = 80;
 
 inline constexpr std::uint32_t kExportDirectory = 0;
 inline constexpr std::uint32_t kImportDirectory = 1;
+inline constexpr std::uint32_t kExceptionDirectory = 3;
 inline constexpr std::uint32_t kRelocationDirectory = 5;
 
 inline constexpr unsigned kRelocationHighLow = 3;

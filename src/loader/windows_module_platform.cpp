@@ -36,6 +36,13 @@ std::uintptr_t WindowsModulePlatform::Reserve(std::uintptr_t address, std::size_
 }
 
 void WindowsModulePlatform::Release(std::uintptr_t base) {
+#ifdef _WIN64
+    auto table = exceptionTables_.find(base);
+    if (table != exceptionTables_.end()) {
+        RtlDeleteFunctionTable(static_cast<PRUNTIME_FUNCTION>(table->second));
+        exceptionTables_.erase(table);
+    }
+#endif
     VirtualFree(reinterpret_cast<void*>(base), 0, MEM_RELEASE);
 }
 
@@ -54,6 +61,19 @@ std::uintptr_t WindowsModulePlatform::FindFunction(ModuleHandle module, const ch
 std::uintptr_t WindowsModulePlatform::FindFunction(ModuleHandle module, std::uint16_t ordinal) {
     return reinterpret_cast<std::uintptr_t>(
         GetProcAddress(AsModule(module), MAKEINTRESOURCEA(ordinal)));
+}
+
+// A 32-bit process unwinds by the chain of handlers on its stack instead.
+bool WindowsModulePlatform::RegisterExceptionTable(std::uintptr_t base, std::uint32_t address,
+                                                   std::uint32_t size) {
+#ifdef _WIN64
+    auto* table = reinterpret_cast<PRUNTIME_FUNCTION>(base + address);
+    if (!RtlAddFunctionTable(table, size / sizeof(RUNTIME_FUNCTION), base)) return false;
+    exceptionTables_[base] = table;
+#else
+    (void)base, (void)address, (void)size;
+#endif
+    return true;
 }
 
 int WindowsModulePlatform::CallEntryPoint(std::uintptr_t entry, std::uintptr_t base,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "loader/export_lookup.h"
 #include "loader/linux_module_platform.h"
@@ -359,6 +360,64 @@ TEST_P(LoadModuleFromMemoryTest, ImageThePlatformDoesNotLoadIsRefusedBeforeReser
                                       : std::pair(std::uint16_t{0x014C}, ImageWidth::k32);
     ASSERT_EQ(platform.asked.size(), 1u);
     EXPECT_EQ(platform.asked[0], expected);
+}
+
+// The sample's libraries; records the exception tables it is told of and
+// the entry-point calls, and accepts the tables or not.
+class TableRecorder : public LinuxModulePlatform {
+  public:
+    TableRecorder(const Width& w, bool accept)
+        : LinuxModulePlatform(SampleLibraries(w),
+                              [this](std::uintptr_t, std::uintptr_t, std::uint32_t, std::uint32_t) {
+                                  return ++entryCalls;
+                              }),
+          accept_(accept) {}
+    bool RegisterExceptionTable(std::uintptr_t base, std::uint32_t address,
+                                std::uint32_t size) override {
+        tables.push_back({base, address, size});
+        return accept_;
+    }
+    std::vector<std::tuple<std::uintptr_t, std::uint32_t, std::uint32_t>> tables;
+    int entryCalls = 0;
+
+  private:
+    bool accept_;
+};
+
+// A 64-bit image's unwind data is registered before its entry point runs,
+// once it is known to lie inside the mapping; a 32-bit image's exception
+// directory is never read.
+TEST(LoadModuleFromMemory, ExceptionDirectoryIsRegisteredFor64BitImagesOnly) {
+    const Image wide = ReadImage("sample64.dll");
+    const std::uint32_t directoryAt = NtHeaders(wide) + kPe32Plus.dataDirectories + 8 * 3;
+    const std::uint32_t address = Get32(&wide[directoryAt]), size = Get32(&wide[directoryAt + 4]);
+    ASSERT_NE(size, 0u);
+    TableRecorder accepting(kPe32Plus, true);
+    const std::uintptr_t base = LoadModuleFromMemory(wide, accepting);
+    ASSERT_NE(base, 0u);
+    ASSERT_EQ(accepting.tables.size(), 1u);
+    EXPECT_EQ(accepting.tables[0], std::make_tuple(base, address, size));
+
+    TableRecorder refusing(kPe32Plus, false);
+    EXPECT_EQ(LoadModuleFromMemory(wide, refusing), 0u);
+    EXPECT_EQ(refusing.entryCalls, 0);
+    EXPECT_EQ(refusing.liveReservations(), 0u);
+
+    Image outside = wide;
+    Put32(&outside[directoryAt + 4], SizeOfImage(wide) - address + 1);
+    TableRecorder unreached(kPe32Plus, true);
+    EXPECT_EQ(LoadModuleFromMemory(outside, unreached), 0u);
+    EXPECT_TRUE(unreached.tables.empty());
+    EXPECT_EQ(unreached.entryCalls, 0);
+    EXPECT_EQ(unreached.liveReservations(), 0u);
+
+    Image narrow = ReadImage("sample.dll");
+    const std::uint32_t narrowAt = NtHeaders(narrow) + kPe32.dataDirectories + 8 * 3;
+    Put32(&narrow[narrowAt], 0x7FFFF000);  // would be refused, were it read
+    Put32(&narrow[narrowAt + 4], 0x100);
+    TableRecorder ignoring(kPe32, false);
+    EXPECT_NE(LoadModuleFromMemory(narrow, ignoring), 0u);
+    EXPECT_TRUE(ignoring.tables.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, LoadModuleFromMemoryTest, ::testing::Values(kPe32, kPe32Plus),

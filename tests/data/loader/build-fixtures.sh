@@ -16,10 +16,12 @@ trap 'rm -rf "$work"' EXIT
 
 # No C runtime start-up code: the entry point is the library's own DllMain.
 # The 64-bit libraries prefer a base above 4 GiB, as 64-bit libraries do, so
-# their addresses need all eight bytes of a word.
-common=(-O2 -shared -nostdlib -s -static-libgcc -fno-asynchronous-unwind-tables
-        -Wl,--kill-at -Wl,--no-insert-timestamp -Wl,--dynamicbase)
-flags32=("${common[@]}" -Wl,--image-base,0x10000000 -Wl,--entry,_DllMain@12)
+# their addresses need all eight bytes of a word; they keep the unwind data
+# that exceptions passing through their code need.
+common=(-O2 -shared -nostdlib -s -static-libgcc -Wl,--kill-at -Wl,--no-insert-timestamp
+        -Wl,--dynamicbase)
+flags32=("${common[@]}" -fno-asynchronous-unwind-tables -Wl,--image-base,0x10000000
+         -Wl,--entry,_DllMain@12)
 flags64=("${common[@]}" -Wl,--image-base,0x200000000000 -Wl,--entry,DllMain)
 
 # ws2_32 is imported by ordinal only; a 64-bit name carries no @-suffix.
