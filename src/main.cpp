@@ -2,6 +2,7 @@
 #include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -77,6 +78,12 @@ int AutoSavePeriodForTests() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef __GLIBC__
+    // Answers of megabytes pass through request threads, each with a heap of
+    // its own that would keep their pages; blocks this large are mapped on
+    // their own and go back to the system when freed.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     const vantrel::CommandLine options = vantrel::ParseCommandLine(argc, argv);
     if (!options.error.empty()) {
         std::fprintf(stderr, "%s: %s (try --help)\n", argv[0], options.error.c_str());

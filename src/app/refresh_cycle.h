@@ -34,11 +34,12 @@ class RefreshCycle {
     // The refresh timer's tick: fetches the current source; no source, nothing.
     void RefreshCurrentSource();
 
-    // Empties the list (and, for Douyin, the row links), runs the source's
+    // Empties the list when it shows another source, runs the source's
     // routine, fills one row per entry, notes the source's health and moves
-    // lastUpdate unless the request failed outright. The routines let pending events run, so
-    // another fetch can start inside this one: the later one wins and this one returns false
-    // without touching the list. Also false for a source without a routine.
+    // lastUpdate unless the request failed outright. A fetch that brings no
+    // entries leaves this source's rows, and their age, as they were. The routines let pending
+    // events run, so another fetch can start inside this one: the later one wins and this one
+    // returns false without touching the list. Also false for a source without a routine.
     bool FetchSource(SourceId source);
 
     // While held (an export is reading the list), clicks and refresh ticks
@@ -48,6 +49,8 @@ class RefreshCycle {
     void Release();
 
   private:
+    void ClearRows(SourceId fetching);
+
     AppState& state_;
     ListModel& list_;
     SourceButtons& buttons_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/format_elapsed.h"
+#include "app/source_health.h"
 #include "net/code_page.h"
 
 namespace vantrel {
@@ -113,7 +114,8 @@ TEST_F(RefreshCycleTest, LastUpdateMovesForEveryAnswerButNotForAFailedRequest) {
     };
     int tick = 0;
     for (const Case& c : cases) {
-        list.InsertItem();  // an old row that every fetch must clear
+        list.InsertItem();  // an old row of no source, which every fetch clears
+        state.listSource = SourceId::kNone;
         state.lastUpdate = At(1);
         now = At(100 + ++tick);
         cycle.SetFetchRoutine(c.source, [&] { return Answer(c.status, 0, {}); });
@@ -122,6 +124,40 @@ TEST_F(RefreshCycleTest, LastUpdateMovesForEveryAnswerButNotForAFailedRequest) {
         EXPECT_EQ(state.lastUpdate, c.moves ? now : At(1))
             << static_cast<int>(c.source) << "/" << static_cast<int>(c.status);
     }
+}
+
+TEST_F(RefreshCycleTest, AFailedRefreshKeepsTheRowsAndTheirAgeAndSaysSoBesideIt) {
+    state.currentSource = SourceId::kWeibo;
+    now = At(100);
+    cycle.SetFetchRoutine(SourceId::kWeibo, [] {
+        return Answer(FetchStatus::kParsed, 0, {"a", "b"});
+    });
+    ASSERT_TRUE(cycle.FetchSource(SourceId::kWeibo));
+    EXPECT_EQ(ToUtf8(StatusLabelText(state, At(160))), "1分前更新");
+
+    // No answer, and an answer with too few entries: the rows and their age stay.
+    for (FetchStatus status : {FetchStatus::kRequestFailed, FetchStatus::kParsed}) {
+        FetchResult failed = Answer(status, 0, {});
+        failed.answeredBy = -1;
+        failed.failures = {{0, FetchFailure::kTimeout, 0}};
+        cycle.SetFetchRoutine(SourceId::kWeibo, [failed] { return failed; });
+        now = At(400);
+        ASSERT_TRUE(cycle.FetchSource(SourceId::kWeibo));
+        EXPECT_EQ(Titles(), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(state.lastUpdate, At(100));
+        EXPECT_EQ(ToUtf8(StatusLabelText(state, At(400))), "5分前更新 · 加载失败");
+    }
+
+    // Another source that gives nothing shows nothing of the first one's.
+    state.currentSource = SourceId::kBaidu;
+    cycle.SetFetchRoutine(SourceId::kBaidu, [] {
+        FetchResult failed = Answer(FetchStatus::kRequestFailed, 0, {});
+        failed.answeredBy = -1;
+        return failed;
+    });
+    ASSERT_TRUE(cycle.FetchSource(SourceId::kBaidu));
+    EXPECT_EQ(list.ItemCount(), 0);
+    EXPECT_EQ(ToUtf8(StatusLabelText(state, At(400))), "加载失败");
 }
 
 TEST_F(RefreshCycleTest, RanksFollowTheRankBase) {
