@@ -1,5 +1,7 @@
 #include "app/refresh_cycle.h"
 
+#include <algorithm>
+#include <random>
 #include <utility>
 
 #include "app/fill_row.h"
@@ -50,7 +52,9 @@ void RefreshCycle::RefreshCurrentSource() {
         heldRefresh_ = true;
         return;
     }
-    if (IsSourceNumber(static_cast<int>(state_.currentSource))) FetchSource(state_.currentSource);
+    const int n = static_cast<int>(state_.currentSource);
+    // After failures the timer's ticks hold off; a click never does.
+    if (IsSourceNumber(n) && backoff_[n - 1].Allows(clock_())) FetchSource(state_.currentSource);
 }
 
 bool RefreshCycle::FetchSource(SourceId source) {
@@ -83,6 +87,11 @@ bool RefreshCycle::FetchSource(SourceId source) {
     }
     const TimePoint now = clock_();
     RecordFetch(state_.health[n - 1], result, now);
+    int retryAfter = 0;
+    for (const RequestFailure& failure : result.failures)
+        retryAfter = std::max(retryAfter, failure.retryAfterSeconds);
+    backoff_[n - 1].Record(result.answeredBy < 0, retryAfter, now,
+                           std::uniform_real_distribution<double>(0.0, 1.0)(jitter_));
     // Kept rows keep their age.
     if (!keepsRows && MovesLastUpdate(source, result.status)) state_.lastUpdate = now;
     if (listener_) listener_();

@@ -3,8 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <random>
 
 #include "app/app_state.h"
+#include "app/refresh_backoff.h"
 #include "app/source_buttons.h"
 #include "model/list_model.h"
 #include "sources/fetch_result.h"
@@ -32,6 +34,7 @@ class RefreshCycle {
     void SelectSource(SourceId source);
 
     // The refresh timer's tick: fetches the current source; no source, nothing.
+    // After a failed fetch the source's ticks hold off (RefreshBackoff).
     void RefreshCurrentSource();
 
     // Empties the list when it shows another source, runs the source's
@@ -59,6 +62,8 @@ class RefreshCycle {
     std::uint64_t generation_ = 0;
     int holds_ = 0;
     SourceId heldSelection_ = SourceId::kNone;
+    std::array<RefreshBackoff, SOURCE_COUNT> backoff_{};
+    std::minstd_rand jitter_{std::random_device{}()};
     bool heldRefresh_ = false;
     std::function<void()> listener_;
 };

@@ -25,6 +25,7 @@ Attempt ReadAnswer(const ServiceAnswer& answer, const std::string& text, int ran
     attempt.result.rankBase = rankBase;
     attempt.failure.failure = AnswerFailure(answer);
     attempt.failure.httpStatus = answer.httpStatus;
+    attempt.failure.retryAfterSeconds = answer.retryAfterSeconds;
     if (!answer.arrived) return attempt;
     std::vector<ListEntry> entries;
     if (!reader(text, entries)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/format_elapsed.h"
+#include "app/refresh_backoff.h"
 #include "app/source_health.h"
 #include "net/code_page.h"
 
@@ -158,6 +159,68 @@ TEST_F(RefreshCycleTest, AFailedRefreshKeepsTheRowsAndTheirAgeAndSaysSoBesideIt)
     ASSERT_TRUE(cycle.FetchSource(SourceId::kBaidu));
     EXPECT_EQ(list.ItemCount(), 0);
     EXPECT_EQ(ToUtf8(StatusLabelText(state, At(400))), "加载失败");
+}
+
+TEST(RefreshBackoffTest, WaitsDoubleFromThirtySecondsToTenMinutesAndHonourRetryAfter) {
+    const TimePoint t0 = TimePoint{} + seconds(1000);
+    RefreshBackoff backoff;
+    EXPECT_TRUE(backoff.Allows(t0));
+    const int expected[] = {30, 60, 120, 240, 480, 600, 600};
+    for (int wait : expected) {
+        backoff.Record(true, 0, t0, 0.5);  // the middle of the spread: no jitter
+        EXPECT_EQ(backoff.NotBefore(), t0 + seconds(wait));
+    }
+    EXPECT_FALSE(backoff.Allows(t0 + seconds(599)));
+    EXPECT_TRUE(backoff.Allows(t0 + seconds(600)));
+
+    backoff.Record(false, 0, t0, 0.5);  // a list: back to the user's period
+    EXPECT_TRUE(backoff.Allows(t0));
+    backoff.Record(true, 0, t0, 0.0);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(27));
+    backoff.Record(false, 0, t0, 0.5);
+    backoff.Record(true, 0, t0, 1.0);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(33));
+
+    // A service's own Retry-After lengthens the wait, never shortens it.
+    backoff.Record(false, 0, t0, 0.5);
+    backoff.Record(true, 900, t0, 0.5);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(900));
+    backoff.Record(true, 5, t0, 0.5);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(60));
+}
+
+TEST_F(RefreshCycleTest, TicksHoldOffAfterAFailureButAClickAlwaysFetches) {
+    int fetches = 0;
+    bool fail = true;
+    cycle.SetFetchRoutine(SourceId::kWeibo, [&] {
+        ++fetches;
+        FetchResult result = Answer(FetchStatus::kParsed, 0, {"a"});
+        if (fail) {
+            result = Answer(FetchStatus::kRequestFailed, 0, {});
+            result.answeredBy = -1;
+        }
+        return result;
+    });
+    now = At(1000);
+    cycle.SelectSource(SourceId::kWeibo);
+    EXPECT_EQ(fetches, 1);
+    now = At(1010);
+    cycle.RefreshCurrentSource();  // well inside the first wait (27..33 s)
+    EXPECT_EQ(fetches, 1);
+    cycle.SelectSource(SourceId::kWeibo);  // the user asked: it fetches, and fails again
+    EXPECT_EQ(fetches, 2);
+    now = At(1010 + 53);
+    cycle.RefreshCurrentSource();  // inside the second wait (54..66 s)
+    EXPECT_EQ(fetches, 2);
+    now = At(1010 + 67);
+    cycle.RefreshCurrentSource();
+    EXPECT_EQ(fetches, 3);
+    fail = false;
+    now = At(1077 + 133);  // past the third wait (108..132 s)
+    cycle.RefreshCurrentSource();
+    EXPECT_EQ(fetches, 4);
+    cycle.RefreshCurrentSource();  // a list came: every tick fetches again
+    EXPECT_EQ(fetches, 5);
 }
 
 TEST_F(RefreshCycleTest, RanksFollowTheRankBase) {
