@@ -1,0 +1,21 @@
+#pragma once
+
+#include "history/sqlite_db.h"
+
+namespace vantrel {
+
+// The schema version this build writes (PRAGMA user_version).
+int HistorySchemaVersion();
+
+enum class SchemaState {
+    kReady,    // at HistorySchemaVersion(), every table and column in place
+    kNewer,    // written by a later version: left alone
+    kForeign,  // not ours, or missing tables or columns
+};
+
+// Brings the file up to HistorySchemaVersion() one migration at a time, all in
+// one transaction, and checks that what the queries need is there.
+// Throws SqliteError when the file cannot be read or written.
+SchemaState MigrateHistorySchema(SqliteDb& db);
+
+}  // namespace vantrel
