@@ -61,22 +61,34 @@ int HistorySchemaVersion() {
     return static_cast<int>(kMigrations.size());
 }
 
-SchemaState MigrateHistorySchema(SqliteDb& db) {
-    WriteTransaction transaction(db);
+SchemaState InspectHistorySchema(SqliteDb& db) {
     const auto version = db.Scalar("PRAGMA user_version");
     if (version > HistorySchemaVersion()) return SchemaState::kNewer;
     // A version-0 file holding tables is someone else's database.
     if (version < 0 || (version == 0 && db.Scalar("SELECT count(*) FROM sqlite_schema") > 0))
         return SchemaState::kForeign;
-    for (auto v = version; v < HistorySchemaVersion(); ++v)
-        db.Exec(kMigrations[v]);
-    db.Exec("PRAGMA user_version = " + std::to_string(HistorySchemaVersion()));
+    if (version < HistorySchemaVersion()) return SchemaState::kReady;
     try {
         db.Scalar(kSchemaProbe);
     } catch (const SqliteError& error) {
         if (error.code() != SQLITE_ERROR) throw;
         return SchemaState::kForeign;
     }
+    return SchemaState::kReady;
+}
+
+SchemaState MigrateHistorySchema(SqliteDb& db) {
+    WriteTransaction transaction(db);
+    // Again under the write lock: another instance may have migrated meanwhile.
+    if (const SchemaState state = InspectHistorySchema(db); state != SchemaState::kReady)
+        return state;
+    const auto version = db.Scalar("PRAGMA user_version");
+    if (version == HistorySchemaVersion()) return SchemaState::kReady;
+    for (auto v = version; v < HistorySchemaVersion(); ++v)
+        db.Exec(kMigrations[v]);
+    db.Exec("PRAGMA user_version = " + std::to_string(HistorySchemaVersion()));
+    if (const SchemaState state = InspectHistorySchema(db); state != SchemaState::kReady)
+        return state;
     transaction.Commit();
     return SchemaState::kReady;
 }

@@ -1,6 +1,7 @@
 #include "history/history_store.h"
 
 #include <sys/stat.h>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -35,7 +36,7 @@ HistoryStore::HistoryStore(fs::path path, bool checkFile) : path_(std::move(path
 HistoryStore::~HistoryStore() = default;
 
 void HistoryStore::Open(bool checkFile) {
-    enum class Opened { kReady, kOff, kDamaged };
+    enum class Opened { kReady, kOff, kDamaged, kBusy };
     const auto openOnce = [&]() -> Opened {
         try {
             std::error_code ec;
@@ -47,13 +48,21 @@ void HistoryStore::Open(bool checkFile) {
                 inode_ = info.st_ino;
             }
             db_->SetBusyTimeout(kBusyTimeoutMs);
-            // Checked before anything is written, so a damaged file goes aside as it came.
+            // Everything that would send the file aside or leave it alone is
+            // checked before anything is written to it.
             if (checkFile && db_->Text("PRAGMA quick_check(1)") != "ok") return Opened::kDamaged;
-            db_->Exec("PRAGMA journal_mode = WAL");
-            // In WAL mode a commit survives the process being killed; only
-            // a power cut can take the latest ones, never the file's soundness.
-            db_->Exec("PRAGMA synchronous = NORMAL");
-            switch (MigrateHistorySchema(*db_)) {
+            // One snapshot: another instance may be making the tables right now.
+            db_->Exec("BEGIN");
+            SchemaState state = InspectHistorySchema(*db_);
+            db_->Exec("COMMIT");
+            if (state == SchemaState::kReady) {
+                db_->Exec("PRAGMA journal_mode = WAL");
+                // In WAL mode a commit survives the process being killed; only
+                // a power cut can take the latest ones, never the file's soundness.
+                db_->Exec("PRAGMA synchronous = NORMAL");
+                state = MigrateHistorySchema(*db_);
+            }
+            switch (state) {
                 case SchemaState::kReady:
                     return Opened::kReady;
                 case SchemaState::kNewer:
@@ -64,18 +73,40 @@ void HistoryStore::Open(bool checkFile) {
             }
         } catch (const SqliteError& error) {
             if (IsDamage(error.code())) return Opened::kDamaged;
+            // Switching to WAL while another instance reads fails at once,
+            // without the busy handler's wait.
+            if (error.code() == SQLITE_BUSY || error.code() == SQLITE_LOCKED) {
+                Close(false);
+                return Opened::kBusy;
+            }
             TurnOffFor(error.code());
-            if (db_) TurnOff(kOff + "无法打开 " + path_.string());
         } catch (const std::exception&) {
-            TurnOff(kOff + "无法打开 " + path_.string());
         }
+        if (db_) TurnOff(kOff + "无法打开 " + path_.string());
         return Opened::kOff;
     };
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (openOnce() != Opened::kDamaged || !MoveAside()) return;
+    const auto giveUp =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    for (int damaged = 0;;) {
+        switch (openOnce()) {
+            case Opened::kReady:
+            case Opened::kOff:
+                return;
+            case Opened::kBusy:
+                if (std::chrono::steady_clock::now() > giveUp)
+                    return TurnOff(kOff + path_.string() + " 被占用");
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                break;
+            case Opened::kDamaged:
+                // A new file found damaged at once is beyond what a new one would mend.
+                if (++damaged == 2) {
+                    MoveAside();
+                    return TurnOff(kOff + path_.string() + " 已损坏");
+                }
+                if (!MoveAside()) return;
+                break;
+        }
     }
-    // A new file found damaged at once is beyond anything a new one would mend.
-    TurnOff(kOff + path_.string() + " 已损坏");
 }
 
 void HistoryStore::Close(bool damaged) {
