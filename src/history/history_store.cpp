@@ -23,6 +23,11 @@ bool IsDamage(int code) {
     return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
 }
 
+// One entry of source.latest_hot.
+std::string HotText(std::int64_t topic, const std::optional<std::int64_t>& hot) {
+    return std::to_string(topic) + ":" + (hot ? std::to_string(*hot) : "") + ",";
+}
+
 }  // namespace
 
 fs::path DefaultHistoryPath() {
@@ -36,69 +41,20 @@ HistoryStore::HistoryStore(fs::path path, bool checkFile) : path_(std::move(path
 HistoryStore::~HistoryStore() = default;
 
 void HistoryStore::Open(bool checkFile) {
-    enum class Opened { kReady, kOff, kDamaged, kBusy };
-    const auto openOnce = [&]() -> Opened {
-        try {
-            std::error_code ec;
-            fs::create_directories(path_.parent_path(), ec);
-            db_ = std::make_unique<SqliteDb>(path_);
-            struct stat info {};
-            if (::stat(path_.c_str(), &info) == 0) {
-                device_ = info.st_dev;
-                inode_ = info.st_ino;
-            }
-            db_->SetBusyTimeout(kBusyTimeoutMs);
-            // Everything that would send the file aside or leave it alone is
-            // checked before anything is written to it.
-            if (checkFile && db_->Text("PRAGMA quick_check(1)") != "ok") return Opened::kDamaged;
-            // One snapshot: another instance may be making the tables right now.
-            db_->Exec("BEGIN");
-            SchemaState state = InspectHistorySchema(*db_);
-            db_->Exec("COMMIT");
-            if (state == SchemaState::kReady) {
-                db_->Exec("PRAGMA journal_mode = WAL");
-                // In WAL mode a commit survives the process being killed; only
-                // a power cut can take the latest ones, never the file's soundness.
-                db_->Exec("PRAGMA synchronous = NORMAL");
-                state = MigrateHistorySchema(*db_);
-            }
-            switch (state) {
-                case SchemaState::kReady:
-                    return Opened::kReady;
-                case SchemaState::kNewer:
-                    TurnOff(kOff + path_.string() + " 来自较新的版本");
-                    return Opened::kOff;
-                case SchemaState::kForeign:
-                    return Opened::kDamaged;
-            }
-        } catch (const SqliteError& error) {
-            if (IsDamage(error.code())) return Opened::kDamaged;
-            // Switching to WAL while another instance reads fails at once,
-            // without the busy handler's wait.
-            if (error.code() == SQLITE_BUSY || error.code() == SQLITE_LOCKED) {
-                Close(false);
-                return Opened::kBusy;
-            }
-            TurnOffFor(error.code());
-        } catch (const std::exception&) {
-        }
-        if (db_) TurnOff(kOff + "无法打开 " + path_.string());
-        return Opened::kOff;
-    };
     const auto giveUp =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
     for (int damaged = 0;;) {
-        switch (openOnce()) {
-            case Opened::kReady:
-            case Opened::kOff:
+        switch (OpenOnce(checkFile)) {
+            case Opening::kReady:
+            case Opening::kOff:
                 return;
-            case Opened::kBusy:
+            case Opening::kBusy:
                 if (std::chrono::steady_clock::now() > giveUp)
                     return TurnOff(kOff + path_.string() + " 被占用");
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 break;
-            case Opened::kDamaged:
-                // A new file found damaged at once is beyond what a new one would mend.
+            case Opening::kDamaged:
+                // A new file found damaged at once is beyond what another would mend.
                 if (++damaged == 2) {
                     MoveAside();
                     return TurnOff(kOff + path_.string() + " 已损坏");
@@ -107,6 +63,55 @@ void HistoryStore::Open(bool checkFile) {
                 break;
         }
     }
+}
+
+HistoryStore::Opening HistoryStore::OpenOnce(bool checkFile) {
+    try {
+        std::error_code ec;
+        fs::create_directories(path_.parent_path(), ec);
+        db_ = std::make_unique<SqliteDb>(path_);
+        struct stat info {};
+        if (::stat(path_.c_str(), &info) == 0) {
+            device_ = info.st_dev;
+            inode_ = info.st_ino;
+        }
+        db_->SetBusyTimeout(kBusyTimeoutMs);
+        // Everything that would send the file aside or leave it alone is
+        // checked before anything is written to it.
+        if (checkFile && db_->Text("PRAGMA quick_check(1)") != "ok") return Opening::kDamaged;
+        // One snapshot: another instance may be making the tables right now.
+        db_->Exec("BEGIN");
+        SchemaState state = InspectHistorySchema(*db_);
+        db_->Exec("COMMIT");
+        if (state == SchemaState::kReady) {
+            db_->Exec("PRAGMA journal_mode = WAL");
+            // In WAL mode a commit survives the process being killed; only a
+            // power cut can take the latest ones, never the file's soundness.
+            db_->Exec("PRAGMA synchronous = NORMAL");
+            state = MigrateHistorySchema(*db_);
+        }
+        switch (state) {
+            case SchemaState::kReady:
+                return Opening::kReady;
+            case SchemaState::kNewer:
+                TurnOff(kOff + path_.string() + " 来自较新的版本");
+                return Opening::kOff;
+            case SchemaState::kForeign:
+                return Opening::kDamaged;
+        }
+    } catch (const SqliteError& error) {
+        if (IsDamage(error.code())) return Opening::kDamaged;
+        // Switching to WAL while another instance reads fails at once,
+        // without the busy handler's wait.
+        if (error.code() == SQLITE_BUSY || error.code() == SQLITE_LOCKED) {
+            Close(false);
+            return Opening::kBusy;
+        }
+        TurnOffFor(error.code());
+    } catch (const std::exception&) {
+    }
+    if (db_) TurnOff(kOff + "无法打开 " + path_.string());
+    return Opening::kOff;
 }
 
 void HistoryStore::Close(bool damaged) {
@@ -185,124 +190,137 @@ bool HistoryStore::StoreAll(const std::vector<HistoryList>& lists) {
         true);
 }
 
-std::int64_t HistoryStore::EnsureSource(std::string_view source) {
+SourceRow HistoryStore::EnsureSource(std::string_view name) {
     db_->Cached("INSERT INTO source(name) VALUES (?1) ON CONFLICT(name) DO NOTHING")
-        .Bind(source)
+        .Bind(name)
         .Run();
-    return SourceId(source);
+    return *FindSource(name);
 }
 
 std::vector<RankChange> HistoryStore::StoreInTransaction(const HistoryList& list) {
-    const std::int64_t source = EnsureSource(list.source);
-    std::optional<std::int64_t> lastFetch;
-    {
-        Rows rows = db_->Cached("SELECT last_fetch FROM source WHERE id = ?1").Bind(source);
-        if (rows.Step()) lastFetch = rows.OptionalInt(0);
-    }
-    std::vector<SpanRow> spans;
+    const SourceRow source = EnsureSource(list.source);
+    std::vector<OnBoard> onBoard;
     std::optional<HistoryList> previous;
-    std::int64_t ord = 1;
-    if (lastFetch) {
-        if (const std::optional<StoredFetch> fetch = FetchAt(*lastFetch)) ord = fetch->ord + 1;
-        previous = ReadList(*lastFetch, &spans);
-    }
+    if (source.lastOrd) previous = ReadLatest(list.source, source, &onBoard);
     std::vector<RankChange> changes = CompareLists(previous ? &*previous : nullptr, list.rows);
 
-    db_->Cached("INSERT INTO fetch(source, at, ord, request) VALUES (?1, ?2, ?3, ?4)")
-        .Bind(source, ToMillis(list.fetchedAt), ord, list.request)
+    const std::int64_t ord = source.lastOrd + 1;
+    const std::int64_t at = ToMillis(list.fetchedAt);
+    db_->Cached("INSERT INTO fetch(ord, source, at, request) VALUES (?1, ?2, ?3, ?4)")
+        .Bind(ord, source.id, at, list.request)
         .Run();
-    const std::int64_t fetch = db_->LastInsertId();
 
-    std::unordered_map<std::int64_t, const SpanRow*> onBoard;
-    for (const SpanRow& span : spans)
-        onBoard.emplace(span.topic, &span);
-    std::unordered_set<std::string_view> seen;
+    std::unordered_map<std::string_view, const OnBoard*> held;
+    for (const OnBoard& span : onBoard)
+        held.emplace(span.row.title, &span);
+    std::unordered_set<std::string_view> listed;
+    std::string latestHot;
     for (const HistoryRow& row : list.rows) {
-        if (!seen.insert(row.title).second) continue;
-        std::int64_t topic = 0;
-        {
+        if (!listed.insert(row.title).second) continue;
+        const auto found = held.find(row.title);
+        const OnBoard* before = found == held.end() ? nullptr : found->second;
+        if (before) held.erase(found);
+        std::int64_t topic = before ? before->topic : 0;
+        if (!before) {
             Rows rows = db_->Cached(
-                               "INSERT INTO topic(source, title, link, last_fetch)"
-                               " VALUES (?1, ?2, ?3, ?4) ON CONFLICT(title, source) DO UPDATE"
-                               " SET link = excluded.link, last_fetch = excluded.last_fetch"
-                               " RETURNING id")
-                            .Bind(source, row.title, row.link, fetch);
+                               "INSERT INTO topic(source, title, link, last_ord)"
+                               " VALUES (?1, ?2, ?3, ?4) ON CONFLICT(title, source)"
+                               " DO UPDATE SET link = excluded.link RETURNING id")
+                            .Bind(source.id, row.title, row.link, ord);
             rows.Step();
             topic = rows.Int(0);
+        } else if (before->row.link != row.link) {
+            db_->Cached("UPDATE topic SET link = ?2 WHERE id = ?1").Bind(topic, row.link).Run();
         }
-        const auto held = onBoard.find(topic);
-        if (held != onBoard.end() && held->second->rank == row.rank &&
-            held->second->tag == row.tag) {
-            db_->Cached("UPDATE span SET last = ?1, hot = ?2 WHERE topic = ?3 AND first = ?4")
-                .Bind(fetch, row.hot, topic, held->second->first)
-                .Run();
-        } else {
-            db_->Cached(
-                   "INSERT INTO span(topic, first, last, rank, tag, hot)"
-                   " VALUES (?1, ?2, ?2, ?3, ?4, ?5)")
-                .Bind(topic, fetch, row.rank, row.tag, row.hot)
-                .Run();
-        }
+        latestHot += HotText(topic, row.hot);
+        // Same rank and tag: the open stretch goes on without a write.
+        if (before && before->row.rank == row.rank && before->row.tag == row.tag) continue;
+        if (before) CloseStretch(*before, source.lastOrd);
+        db_->Cached(
+               "INSERT INTO span(topic, first, last, at, rank, tag, hot, source)"
+               " VALUES (?1, ?2, NULL, ?3, ?4, ?5, ?6, ?7)")
+            .Bind(topic, ord, at, row.rank, row.tag, row.hot, source.id)
+            .Run();
     }
-    db_->Cached("UPDATE source SET last_fetch = ?1 WHERE id = ?2").Bind(fetch, source).Run();
+    for (const auto& [title, gone] : held)
+        CloseStretch(*gone, source.lastOrd);
+    db_->Cached("UPDATE source SET last_ord = ?2, latest_hot = ?3 WHERE id = ?1")
+        .Bind(source.id, ord, latestHot)
+        .Run();
     return changes;
+}
+
+void HistoryStore::CloseStretch(const OnBoard& span, std::int64_t lastOrd) {
+    db_->Cached("UPDATE span SET last = ?3, hot = ?4 WHERE topic = ?1 AND first = ?2")
+        .Bind(span.topic, span.first, lastOrd, span.row.hot)
+        .Run();
+    db_->Cached("UPDATE topic SET last_ord = ?2 WHERE id = ?1").Bind(span.topic, lastOrd).Run();
 }
 
 bool HistoryStore::Prune(int days, HistoryTime now) {
     const HistoryTime cutoff = now - std::chrono::hours(24) * days;
     return Guarded(false, [&] {
         WriteTransaction transaction(*db_);
-        std::vector<std::int64_t> sources;
+        std::vector<std::string> names;
         {
-            Rows rows = db_->Cached("SELECT id FROM source").Bind();
+            Rows rows = db_->Cached("SELECT name FROM source").Bind();
             while (rows.Step())
-                sources.push_back(rows.Int(0));
+                names.push_back(rows.Text(0));
         }
-        for (const std::int64_t source : sources)
-            PruneSource(source, cutoff);
+        for (const std::string& name : names)
+            PruneSource(*FindSource(name), cutoff);
         transaction.Commit();
         return true;
     });
 }
 
-void HistoryStore::PruneSource(std::int64_t source, HistoryTime cutoff) {
+void HistoryStore::PruneSource(const SourceRow& source, HistoryTime cutoff) {
     // The first list kept; stretches reaching back past it now start there.
     std::int64_t kept = 0;
     {
         Rows rows = db_->Cached(
-                           "SELECT id FROM fetch WHERE source = ?1 AND at >= ?2"
-                           " ORDER BY at, id LIMIT 1")
-                        .Bind(source, ToMillis(cutoff));
+                           "SELECT ord FROM fetch WHERE source = ?1 AND at >= ?2"
+                           " ORDER BY at, source, ord LIMIT 1")
+                        .Bind(source.id, ToMillis(cutoff));
         if (rows.Step()) kept = rows.Int(0);
     }
     if (!kept) {
-        Rows rows = db_->Cached("SELECT coalesce(last_fetch, 0) + 1 FROM source WHERE id = ?1")
-                        .Bind(source);
-        rows.Step();
-        kept = rows.Int(0);
+        // Nothing of this source is recent enough.
+        db_->Cached("DELETE FROM span WHERE topic IN (SELECT id FROM topic WHERE source = ?1)")
+            .Bind(source.id)
+            .Run();
+        db_->Cached("DELETE FROM topic WHERE source = ?1").Bind(source.id).Run();
+        db_->Cached("DELETE FROM fetch WHERE source = ?1").Bind(source.id).Run();
+        db_->Cached("UPDATE source SET last_ord = 0, latest_hot = '' WHERE id = ?1")
+            .Bind(source.id)
+            .Run();
+        return;
     }
+    // Topics off the board since before `kept` go whole; the others lose
+    // their stretches that ended before it.
     db_->Cached(
-           "DELETE FROM span WHERE topic IN"
-           " (SELECT id FROM topic WHERE source = ?1 AND last_fetch < ?2)")
-        .Bind(source, kept)
+           "DELETE FROM span WHERE topic IN (SELECT id FROM topic WHERE source = ?1"
+           " AND last_ord < ?2 AND id NOT IN"
+           " (SELECT topic FROM span WHERE source = ?1 AND last IS NULL))")
+        .Bind(source.id, kept)
         .Run();
-    db_->Cached("DELETE FROM topic WHERE source = ?1 AND last_fetch < ?2").Bind(source, kept).Run();
+    db_->Cached(
+           "DELETE FROM topic WHERE source = ?1 AND last_ord < ?2 AND id NOT IN"
+           " (SELECT topic FROM span WHERE source = ?1 AND last IS NULL)")
+        .Bind(source.id, kept)
+        .Run();
     db_->Cached(
            "DELETE FROM span WHERE topic IN (SELECT id FROM topic WHERE source = ?1)"
            " AND last < ?2")
-        .Bind(source, kept)
+        .Bind(source.id, kept)
         .Run();
     db_->Cached(
-           "UPDATE span SET first = ?2 WHERE topic IN (SELECT id FROM topic WHERE source = ?1)"
-           " AND first < ?2")
-        .Bind(source, kept)
+           "UPDATE span SET first = ?2,"
+           " at = (SELECT at FROM fetch WHERE ord = ?2 AND source = ?1)"
+           " WHERE topic IN (SELECT id FROM topic WHERE source = ?1) AND first < ?2")
+        .Bind(source.id, kept)
         .Run();
-    db_->Cached("DELETE FROM fetch WHERE id < ?2 AND source = ?1").Bind(source, kept).Run();
-    db_->Cached(
-           "UPDATE source SET last_fetch = NULL WHERE id = ?1"
-           " AND NOT EXISTS (SELECT 1 FROM fetch WHERE source = ?1)")
-        .Bind(source)
-        .Run();
+    db_->Cached("DELETE FROM fetch WHERE ord < ?2 AND source = ?1").Bind(source.id, kept).Run();
 }
 
 bool HistoryStore::ClearAll() {

@@ -14,8 +14,9 @@
 namespace vantrel {
 
 class SqliteDb;
-struct SpanPiece;
-struct SpanRow;
+struct OnBoard;
+struct SourceRow;
+struct Stay;
 struct StoredFetch;
 
 // $XDG_DATA_HOME/vantrel/history.sqlite3, else ~/.local/share/vantrel/history.sqlite3;
@@ -82,8 +83,9 @@ class HistoryStore {
     bool CheckFile();
 
   private:
+    enum class Opening { kReady, kOff, kDamaged, kBusy };
     void Open(bool checkFile);
-    bool OpenOnce(bool checkFile);
+    Opening OpenOnce(bool checkFile);
     void Close(bool damaged);
     void TurnOff(const std::string& problem);
     void TurnOffFor(int sqliteCode);
@@ -92,17 +94,21 @@ class HistoryStore {
     template <typename Result, typename Action>
     Result Guarded(Result fallback, Action action, bool retryAfterDamage = false);
 
-    std::int64_t SourceId(std::string_view source);
-    std::int64_t EnsureSource(std::string_view source);
-    std::optional<StoredFetch> FetchAt(std::int64_t fetch);
-    std::optional<std::pair<std::int64_t, std::int64_t>> FetchRange(std::int64_t source,
-                                                                    HistoryTime from,
-                                                                    HistoryTime to);
-    HistoryList ReadList(std::int64_t fetch, std::vector<SpanRow>* spans = nullptr);
+    std::optional<SourceRow> FindSource(std::string_view name);
+    SourceRow EnsureSource(std::string_view name);
+    std::optional<StoredFetch> FetchAt(std::int64_t source, std::int64_t ord);
+    std::int64_t FetchTime(std::int64_t source, std::int64_t ord);
+    std::optional<std::pair<std::int64_t, std::int64_t>> OrdRange(std::int64_t source,
+                                                                  HistoryTime from, HistoryTime to);
+    HistoryList ReadLatest(std::string_view name, const SourceRow& source,
+                           std::vector<OnBoard>* onBoard = nullptr);
     std::vector<RankChange> StoreInTransaction(const HistoryList& list);
-    std::vector<SpanPiece> Pieces(std::int64_t topic, std::int64_t from, std::int64_t to);
-    TopicStats StatsOf(std::int64_t source, std::int64_t topic, std::string title, HistoryTime now);
-    void PruneSource(std::int64_t source, HistoryTime cutoff);
+    void CloseStretch(const OnBoard& span, std::int64_t lastOrd);
+    std::vector<Stay> Stays(const SourceRow& source, std::int64_t topic, std::int64_t from,
+                            std::int64_t to);
+    TopicStats StatsOf(const SourceRow& source, std::int64_t topic, std::string title,
+                       HistoryTime now);
+    void PruneSource(const SourceRow& source, HistoryTime cutoff);
 
     std::filesystem::path path_;
     std::unique_ptr<SqliteDb> db_;

@@ -64,12 +64,19 @@ struct RankPoint {
     bool operator==(const RankPoint&) const = default;
 };
 
-// A title's rank on one source. Each run is a stretch without a gap: its
-// points are where a rank began and where it last held; between runs the
-// title was off the board.
+// One stay on the board: each step holds its rank from its moment until the
+// next step, the last until `end` (the last list that held the title).
+struct RankRun {
+    std::vector<RankPoint> steps;
+    HistoryTime end{};
+
+    bool operator==(const RankRun&) const = default;
+};
+
+// A title's rank on one source; between runs it was off the board.
 struct SourceSeries {
     std::string source;
-    std::vector<std::vector<RankPoint>> runs;
+    std::vector<RankRun> runs;
 
     bool operator==(const SourceSeries&) const = default;
 };

@@ -4,31 +4,43 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "history/history_store.h"
 #include "history/sqlite_db.h"
 
 namespace vantrel {
 
-// A topic's latest stretch at one rank and tag.
-struct SpanRow {
-    std::int64_t topic = 0;
-    std::int64_t first = 0;
-    int rank = 0;
-    std::string tag;
+struct SourceRow {
+    std::int64_t id = 0;
+    std::int64_t lastOrd = 0;  // its latest list; 0 while it has none
+    std::string latestHot;
 };
 
-// One stretch at one rank, cut to the fetches asked about; times in Unix ms.
+// A stretch in a source's latest list.
+struct OnBoard {
+    std::int64_t topic = 0;
+    std::int64_t first = 0;
+    HistoryRow row;
+};
+
+// A stretch at one rank cut to the fetches asked about.
 struct SpanPiece {
     int rank = 0;
-    std::int64_t fromAt = 0, fromOrd = 0, toAt = 0, toOrd = 0;
+    std::int64_t from = 0, to = 0;  // fetches
+    std::int64_t fromAt = 0;
+};
+
+// Pieces one fetch apart: one stay on the board, ending at `endAt`.
+struct Stay {
+    std::vector<SpanPiece> pieces;
+    std::int64_t endAt = 0;
 };
 
 struct StoredFetch {
-    std::string source;
     HistoryTime at{};
-    std::int64_t ord = 0;
     std::string request;
 };
 

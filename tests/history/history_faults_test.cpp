@@ -39,9 +39,9 @@ HistoryList NumberedList(const std::string& writer, int k) {
 // Checks every stored list against the list its request names; returns how many there are.
 int CheckEveryListWhole(const fs::path& file) {
     EXPECT_EQ(Query(file, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
-    const std::vector<std::string> fetches = Query(file, "SELECT id, request FROM fetch");
+    const std::vector<std::string> fetches = Query(file, "SELECT ord, request FROM fetch");
     for (const std::string& fetch : fetches) {
-        const std::string id = fetch.substr(0, fetch.find('|'));
+        const std::string ord = fetch.substr(0, fetch.find('|'));
         const std::string request = fetch.substr(fetch.find('|') + 1);
         const HistoryList expected =
             NumberedList(request.substr(0, 1), std::stoi(request.substr(1)));
@@ -51,7 +51,10 @@ int CheckEveryListWhole(const fs::path& file) {
         EXPECT_EQ(Query(file,
                         "SELECT p.rank, t.title FROM span p JOIN topic t ON t.id = p.topic"
                         " WHERE p.first <= " +
-                            id + " AND p.last >= " + id + " ORDER BY p.rank"),
+                            ord +
+                            " AND coalesce(p.last, (SELECT last_ord FROM source"
+                            " WHERE id = p.source)) >= " +
+                            ord + " ORDER BY p.rank"),
                   rows)
             << request;
     }
@@ -161,20 +164,24 @@ TEST_F(HistoryFaultsTest, VersionOneFileMadeByTheShellIsReadAndExtended) {
     const fs::path script = folder.path() / "v1.sql";
     // Lists at kDay (a, b) and one minute later (b, a): 1796774400000 is kDay in ms.
     WriteFile(script, R"sql(
-CREATE TABLE source (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, last_fetch INTEGER);
-CREATE TABLE fetch (id INTEGER PRIMARY KEY, source INTEGER NOT NULL, at INTEGER NOT NULL,
-  ord INTEGER NOT NULL, request TEXT NOT NULL);
-CREATE INDEX fetch_by_time ON fetch(source, at);
+CREATE TABLE source (id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE,
+  last_ord INTEGER NOT NULL DEFAULT 0, latest_hot TEXT NOT NULL DEFAULT '');
+CREATE TABLE fetch (ord INTEGER NOT NULL, source INTEGER NOT NULL, at INTEGER NOT NULL,
+  request TEXT NOT NULL, PRIMARY KEY (ord, source)) WITHOUT ROWID;
+CREATE INDEX fetch_by_time ON fetch(at, source);
 CREATE TABLE topic (id INTEGER PRIMARY KEY, source INTEGER NOT NULL, title TEXT NOT NULL,
-  link TEXT NOT NULL, last_fetch INTEGER NOT NULL, UNIQUE (title, source));
-CREATE INDEX topic_by_last_fetch ON topic(last_fetch);
-CREATE TABLE span (topic INTEGER NOT NULL, first INTEGER NOT NULL, last INTEGER NOT NULL,
-  rank INTEGER NOT NULL, tag TEXT NOT NULL, hot INTEGER, PRIMARY KEY (topic, first)) WITHOUT ROWID;
-INSERT INTO source VALUES (1, 'weibo', 2);
-INSERT INTO fetch VALUES (1, 1, 1796774400000, 1, '主接口'), (2, 1, 1796774460000, 2, '备用接口1');
-INSERT INTO topic VALUES (1, 1, 'a', 'la', 2), (2, 1, 'b', 'lb', 2);
-INSERT INTO span VALUES (1, 1, 1, 1, 'hot', 50), (1, 2, 2, 2, '', NULL),
-  (2, 1, 1, 2, '', 40), (2, 2, 2, 1, 'new', 60);
+  link TEXT NOT NULL, last_ord INTEGER NOT NULL, UNIQUE (title, source));
+CREATE INDEX topic_by_last_ord ON topic(source, last_ord);
+CREATE TABLE span (topic INTEGER NOT NULL, first INTEGER NOT NULL, last INTEGER,
+  at INTEGER NOT NULL, rank INTEGER NOT NULL, tag TEXT NOT NULL, hot INTEGER,
+  source INTEGER NOT NULL, PRIMARY KEY (topic, first)) WITHOUT ROWID;
+CREATE INDEX span_on_board ON span(source) WHERE last IS NULL;
+INSERT INTO source VALUES (1, 'weibo', 2, '2:60,1:,');
+INSERT INTO fetch VALUES (1, 1, 1796774400000, '主接口'), (2, 1, 1796774460000, '备用接口1');
+INSERT INTO topic VALUES (1, 1, 'a', 'la', 1), (2, 1, 'b', 'lb', 1);
+INSERT INTO span VALUES (1, 1, 1, 1796774400000, 1, 'hot', 50, 1),
+  (1, 2, NULL, 1796774460000, 2, '', 55, 1), (2, 1, 1, 1796774400000, 2, '', 40, 1),
+  (2, 2, NULL, 1796774460000, 1, 'new', 45, 1);
 PRAGMA user_version = 1;
 )sql");
     ASSERT_EQ(std::system(("sqlite3 '" + file.string() + "' < '" + script.string() + "'").c_str()),

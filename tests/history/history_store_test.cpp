@@ -93,12 +93,11 @@ TEST_F(HistoryStoreTest, SeriesHasAGapWhereTheTitleWasOffAndALinePerSource) {
     StoreRiseFallLeaveReturn();
     ASSERT_TRUE(store.Store(ListAt("baidu", 2, {"x", "d"}, 0)).stored);
     const auto at = [](int minute) { return kDay + std::chrono::minutes(minute); };
-    EXPECT_EQ(
-        store.Series("d", kDay, at(9)),
-        (std::vector<SourceSeries>{{"weibo", {{{at(0), 4}, {at(1), 4}}, {{at(3), 1}, {at(4), 1}}}},
-                                   {"baidu", {{{at(2), 1}}}}}));
+    EXPECT_EQ(store.Series("d", kDay, at(9)),
+              (std::vector<SourceSeries>{{"weibo", {{{{at(0), 4}}, at(1)}, {{{at(3), 1}}, at(4)}}},
+                                         {"baidu", {{{{at(2), 1}}, at(2)}}}}));
     EXPECT_EQ(store.Series("a", at(1), at(3)),
-              (std::vector<SourceSeries>{{"weibo", {{{at(1), 2}, {at(2), 2}, {at(3), 3}}}}}));
+              (std::vector<SourceSeries>{{"weibo", {{{{at(1), 2}, {at(3), 3}}, at(3)}}}}));
     EXPECT_TRUE(store.Series("nowhere", kDay, at(9)).empty());
 }
 

@@ -25,6 +25,15 @@ inline void PrintTo(const TopicStats& s, std::ostream* out) {
 inline void PrintTo(const RankPoint& p, std::ostream* out) {
     *out << FormatUtcTime(p.at) << " #" << p.rank;
 }
+inline void PrintTo(const SourceSeries& s, std::ostream* out) {
+    *out << s.source << ":";
+    for (const RankRun& run : s.runs) {
+        *out << " [";
+        for (const RankPoint& step : run.steps)
+            *out << FormatUtcTime(step.at) << " #" << step.rank << ", ";
+        *out << "until " << FormatUtcTime(run.end) << "]";
+    }
+}
 inline void PrintTo(const HistoryRow& r, std::ostream* out) {
     *out << r.rank << " " << r.title << " [" << r.tag << "] " << r.hot.value_or(-1) << " "
          << r.link;
