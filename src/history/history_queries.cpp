@@ -1,10 +1,10 @@
 #include <algorithm>
-#include <charconv>
 #include <ctime>
 #include <map>
 #include <unordered_map>
 
 #include "history/history_store.h"
+#include "history/hot_values.h"
 #include "history/store_internal.h"
 
 namespace vantrel {
@@ -18,24 +18,6 @@ HistoryTime LocalMidnight(HistoryTime at, int addDays) {
     local.tm_mday += addDays;
     local.tm_isdst = -1;
     return std::chrono::system_clock::from_time_t(std::mktime(&local));
-}
-
-// "topic:value,topic:,..." as StoreInTransaction writes it.
-std::unordered_map<std::int64_t, std::optional<std::int64_t>> ParseHot(std::string_view text) {
-    std::unordered_map<std::int64_t, std::optional<std::int64_t>> hot;
-    while (!text.empty()) {
-        const size_t colon = text.find(':'), comma = text.find(',');
-        if (colon == std::string_view::npos || comma == std::string_view::npos || comma < colon)
-            break;
-        std::int64_t topic = 0, value = 0;
-        std::from_chars(text.data(), text.data() + colon, topic);
-        const bool has = std::from_chars(text.data() + colon + 1, text.data() + comma, value).ec ==
-                             std::errc() &&
-                         comma > colon + 1;
-        hot[topic] = has ? std::optional<std::int64_t>(value) : std::nullopt;
-        text.remove_prefix(comma + 1);
-    }
-    return hot;
 }
 
 }  // namespace
@@ -86,7 +68,7 @@ HistoryList HistoryStore::ReadLatest(std::string_view name, const SourceRow& sou
         list.fetchedAt = stored->at;
         list.request = stored->request;
     }
-    const auto hot = ParseHot(source.latestHot);
+    const auto hot = ParseHotValues(source.latestHot);
     Rows rows = db_->Cached(
                        "SELECT s.topic, s.first, s.rank, t.title, s.tag, t.link"
                        " FROM span s JOIN topic t ON t.id = s.topic"

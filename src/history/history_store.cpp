@@ -7,6 +7,7 @@
 
 #include "history/broken_file.h"
 #include "history/history_schema.h"
+#include "history/hot_values.h"
 #include "history/store_internal.h"
 #include "settings/settings_file.h"
 
@@ -21,11 +22,6 @@ const std::string kOff = "历史记录已停用：";
 
 bool IsDamage(int code) {
     return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
-}
-
-// One entry of source.latest_hot.
-std::string HotText(std::int64_t topic, const std::optional<std::int64_t>& hot) {
-    return std::to_string(topic) + ":" + (hot ? std::to_string(*hot) : "") + ",";
 }
 
 }  // namespace
@@ -232,7 +228,7 @@ std::vector<RankChange> HistoryStore::StoreInTransaction(const HistoryList& list
         } else if (before->row.link != row.link) {
             db_->Cached("UPDATE topic SET link = ?2 WHERE id = ?1").Bind(topic, row.link).Run();
         }
-        latestHot += HotText(topic, row.hot);
+        AppendHotValue(latestHot, topic, row.hot);
         // Same rank and tag: the open stretch goes on without a write.
         if (before && before->row.rank == row.rank && before->row.tag == row.tag) continue;
         if (before) CloseStretch(*before, source.lastOrd);
