@@ -84,6 +84,9 @@ HistoryStore::Opening HistoryStore::OpenOnce(bool checkFile) {
             // In WAL mode a commit survives the process being killed; only a
             // power cut can take the latest ones, never the file's soundness.
             db_->Exec("PRAGMA synchronous = NORMAL");
+            // The log is reused after each checkpoint; one that a big write
+            // (ClearAll's VACUUM) made large is cut back then.
+            db_->Exec("PRAGMA journal_size_limit = 4194304");
             state = MigrateHistorySchema(*db_);
         }
         switch (state) {
@@ -328,6 +331,7 @@ bool HistoryStore::ClearAll() {
             transaction.Commit();
         }
         db_->Exec("VACUUM");
+        db_->Exec("PRAGMA wal_checkpoint(TRUNCATE)");
         return true;
     });
 }
