@@ -87,7 +87,7 @@ SchemaState InspectHistorySchema(SqliteDb& db) {
     try {
         db.Scalar(kSchemaProbe);
     } catch (const SqliteError& error) {
-        if (error.code() != SQLITE_ERROR) throw;
+        if (error.Code() != SQLITE_ERROR) throw;
         return SchemaState::kForeign;
     }
     return SchemaState::kReady;

@@ -99,14 +99,14 @@ HistoryStore::Opening HistoryStore::OpenOnce(bool checkFile) {
                 return Opening::kDamaged;
         }
     } catch (const SqliteError& error) {
-        if (IsDamage(error.code())) return Opening::kDamaged;
+        if (IsDamage(error.Code())) return Opening::kDamaged;
         // Switching to WAL while another instance reads fails at once,
         // without the busy handler's wait.
-        if (error.code() == SQLITE_BUSY || error.code() == SQLITE_LOCKED) {
+        if (error.Code() == SQLITE_BUSY || error.Code() == SQLITE_LOCKED) {
             Close(false);
             return Opening::kBusy;
         }
-        TurnOffFor(error.code());
+        TurnOffFor(error.Code());
     } catch (const std::exception&) {
     }
     if (db_) TurnOff(kOff + "无法打开 " + path_.string());

@@ -18,7 +18,7 @@ namespace vantrel {
 class SqliteError : public std::runtime_error {
   public:
     SqliteError(int code, const std::string& message);
-    int code() const { return code_; }
+    int Code() const { return code_; }
 
   private:
     int code_;

@@ -62,7 +62,7 @@ Result HistoryStore::Guarded(Result fallback, Action action, bool retryAfterDama
         try {
             return action();
         } catch (const SqliteError& error) {
-            const int code = error.code();
+            const int code = error.Code();
             if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) {
                 HandleDamage();
                 if (!retryAfterDamage) return fallback;
