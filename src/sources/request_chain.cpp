@@ -18,10 +18,12 @@ using Clock = std::chrono::steady_clock;
 
 // How often a waiting chain looks at its requests and lets the window run.
 constexpr std::chrono::milliseconds kPollInterval{10};
-// The requests' own time-outs end them at the budget's end; this long after,
-// what they had by then is still taken (a body cut by the deadline can be an
-// answer), and only then are they counted as timed out.
+// The requests' own time-outs end their exchanges at the budget's end. A
+// silent one is given this long more to return, then counts as timed out;
+// one whose server answered is still reading what came (a body cut by the
+// deadline can be an answer), and is waited for up to the second bound.
 constexpr std::chrono::milliseconds kGrace{500};
+constexpr std::chrono::seconds kReadingGrace{10};
 
 // What one running request shares with the chain that started it.
 struct Slot {
@@ -147,7 +149,12 @@ FetchResult FirstList(const std::vector<Request>& requests, ChainTiming timing) 
             finish(request, attempt);
         }
         const bool exhausted = next >= requests.size() && running.empty();
-        if (exhausted || Clock::now() >= deadline + kGrace) break;
+        if (exhausted) break;
+        const Clock::time_point after = Clock::now();
+        const bool reading = std::any_of(running.begin(), running.end(), [](const Running& r) {
+            return r.slot->answered.load(std::memory_order_acquire);
+        });
+        if (after >= deadline + (reading ? kReadingGrace : kGrace)) break;
         ProcessPendingMessages();
         std::this_thread::sleep_for(kPollInterval);
     }
