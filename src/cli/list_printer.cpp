@@ -1,11 +1,13 @@
 #include "cli/list_printer.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "app/source_buttons.h"
 #include "app/source_health.h"
+#include "history/history_store.h"
 #include "model/list_model.h"
 #include "net/code_page.h"
 #include "settings/encrypted_store.h"
@@ -14,8 +16,11 @@
 namespace vantrel {
 namespace {
 
-constexpr std::array<std::string_view, 7> kColumns = {
-    "rank", "title", "tag", "desc", "rank_marker", "tag_marker", "title_color"};
+constexpr std::array<std::string_view, 8> kColumns = {
+    "rank", "title", "tag", "desc", "rank_marker", "tag_marker", "title_color", "change"};
+
+constexpr std::array<std::string_view, SOURCE_COUNT> kSourceKeys = {"weibo", "baidu", "toutiao",
+                                                                    "douyin"};
 
 // Reads the keyword settings without the window's repair of a damaged file:
 // printing a list must never delete the user's settings.
@@ -73,7 +78,19 @@ std::vector<std::string> RowValues(const ListRow& row, const std::string& tag) {
             text(3),
             VisibleElement(row.cells[0]),
             VisibleElement(row.cells[2]),
-            ColorHex(row.cells[1].color)};
+            ColorHex(row.cells[1].color),
+            ""};
+}
+
+// The filled list as the store keeps it: UTF-8, ranks as the list shows them.
+HistoryList ToHistoryList(SourceId source, const ScriptFetch& fetched, const std::string& request) {
+    HistoryList list{SourceKey(source), std::chrono::system_clock::now(), request, {}};
+    for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
+         ++row) {
+        list.rows.push_back({fetched.rankBase + row, ToUtf8(fetched.list.Row(row).cells[1].text),
+                             ToUtf8(fetched.tags[row]), std::nullopt, ToUtf8(fetched.links[row])});
+    }
+    return list;
 }
 
 std::string FormatTsv(const std::vector<std::vector<std::string>>& rows) {
@@ -106,12 +123,16 @@ std::string FormatJson(const std::vector<std::vector<std::string>>& rows,
 }  // namespace
 
 std::optional<SourceId> SourceFromName(std::string_view name) {
-    constexpr std::array<std::string_view, SOURCE_COUNT> kNames = {"weibo", "baidu", "toutiao",
-                                                                   "douyin"};
     for (int i = 0; i < SOURCE_COUNT; ++i) {
-        if (name == kNames[i] || name == std::to_string(i + 1)) return static_cast<SourceId>(i + 1);
+        if (name == kSourceKeys[i] || name == std::to_string(i + 1)) {
+            return static_cast<SourceId>(i + 1);
+        }
     }
     return std::nullopt;
+}
+
+std::string SourceKey(SourceId source) {
+    return std::string(kSourceKeys[static_cast<int>(source) - 1]);
 }
 
 ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
@@ -127,8 +148,11 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
     cycle.SetFetchRoutine(source, [&] {
         FetchResult result = fetch();
         status = result.status;
-        for (const ListEntry& entry : result.entries)
+        fetched.rankBase = result.rankBase;
+        for (const ListEntry& entry : result.entries) {
             fetched.tags.push_back(entry.tag);
+            fetched.links.push_back(entry.page.empty() ? entry.links : entry.page);
+        }
         return result;
     });
     cycle.FetchSource(source);
@@ -149,7 +173,7 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
 }
 
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
-                      const std::filesystem::path& settingsPath) {
+                      const std::filesystem::path& settingsPath, HistoryStore* store) {
     const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath);
     std::vector<std::vector<std::string>> rows;
     for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
@@ -161,6 +185,11 @@ PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
     const SourceHealth& health = fetched.health;
     printed.health = ToUtf8(HealthText(source, health));
     const std::string request = health.answeredBy < 0 ? "" : ToUtf8(RequestName(health.answeredBy));
+    if (store != nullptr && fetched.status == 0) {
+        const HistoryStore::Stored stored = store->Store(ToHistoryList(source, fetched, request));
+        for (size_t row = 0; row < rows.size() && row < stored.changes.size(); ++row)
+            rows[row].back() = ChangeText(stored.changes[row]);
+    }
     printed.output = json ? FormatJson(rows, request, printed.health) : FormatTsv(rows);
     printed.status = fetched.status;
     printed.reason = fetched.reason;

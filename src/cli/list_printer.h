@@ -12,8 +12,13 @@
 
 namespace vantrel {
 
+class HistoryStore;
+
 // "weibo", "baidu", "toutiao", "douyin" or "1".."4"; nothing for anything else.
 std::optional<SourceId> SourceFromName(std::string_view name);
+
+// The source's name in the history store and on the command line: "weibo", ...
+std::string SourceKey(SourceId source);
 
 // A source fetched once for a script, without a window.
 struct ScriptFetch {
@@ -21,7 +26,9 @@ struct ScriptFetch {
     std::string reason;             // one line for standard error when status is not 0
     ListModel list;                 // the trending columns, filled as the window fills them
     std::vector<std::string> tags;  // each row's tag word, which the list shows as a picture
-    SourceHealth health;            // which request answered, the last failure
+    std::vector<std::string> links;  // each row's page, else its video links; may be empty
+    int rankBase = 0;                // the rank of the first row: 0 (pinned) or 1
+    SourceHealth health;             // which request answered, the last failure
 };
 
 // Runs a source's fetch into the same list model the window shows, with the
@@ -37,9 +44,12 @@ struct PrintedList {
 };
 
 // Fetches as FetchForScript and writes the rows for scripts: tab-separated columns rank, title,
-// tag, desc, rank_marker, tag_marker, title_color, or the same rows as JSON objects, which also
-// carry the request that answered ("request") and the source's health ("health").
+// tag, desc, rank_marker, tag_marker, title_color, change, or the same rows as JSON objects,
+// which also carry the request that answered ("request") and the source's health ("health").
+// With a store, a filled list is stored there and `change` compares each row with the
+// source's previous stored list ("+n", "-n", "new"); empty without one.
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
-                      const std::filesystem::path& settingsPath = SettingsPath());
+                      const std::filesystem::path& settingsPath = SettingsPath(),
+                      HistoryStore* store = nullptr);
 
 }  // namespace vantrel

@@ -59,9 +59,9 @@ TEST_F(ListPrinterTest, DemoBaiduListPrintsMarkersTagsAndHighlightedTitles) {
     ASSERT_EQ(plain.status, 0) << plain.reason;
     const auto lines = Lines(plain.output);
     ASSERT_GT(lines.size(), 6u);
-    EXPECT_EQ(lines[0], "rank\ttitle\ttag\tdesc\trank_marker\ttag_marker\ttitle_color");
+    EXPECT_EQ(lines[0], "rank\ttitle\ttag\tdesc\trank_marker\ttag_marker\ttitle_color\tchange");
     const auto pinned = Fields(lines[1]);
-    ASSERT_EQ(pinned.size(), 7u) << lines[1];
+    ASSERT_EQ(pinned.size(), 8u) << lines[1];
     EXPECT_EQ(pinned[0], "");   // a marker instead of the number
     EXPECT_EQ(pinned[4], "0");  // the pinned marker
     EXPECT_EQ(pinned[6], "FFBBBBBB");
@@ -119,7 +119,7 @@ TEST_F(ListPrinterTest, TitlesCannotBreakTheJsonOrTheColumns) {
     const auto lines = Lines(PrintList(SourceId::kToutiao, fetch, false, Settings()).output);
     ASSERT_EQ(lines.size(), 3u);
     const auto first = Fields(lines[1]);
-    ASSERT_EQ(first.size(), 7u);
+    ASSERT_EQ(first.size(), 8u);
     EXPECT_EQ(first[1],
               "C:\\热\\\"搜\"   \x01"
               "end");
