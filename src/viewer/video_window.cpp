@@ -4,7 +4,10 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QToolTip>
+
+#include <algorithm>
 
 #include "media/media_player.h"
 #include "net/http_get_bytes.h"
@@ -59,8 +62,6 @@ QString DownloadProgressText(std::uint64_t received, std::uint64_t total) {
 }  // namespace
 
 VideoWindow::VideoWindow(VideoViewer& viewer, QWidget* owner) : SkinWindow(owner), viewer_(viewer) {
-    // Owned by the main window, yet a window of its own.
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setObjectName(QStringLiteral("抖音播放界面"));
     setWindowTitle(QStringLiteral("抖音播放界面"));
     setFixedSize(kWidth, kHeight);
@@ -172,6 +173,21 @@ void VideoWindow::ConnectControls() {
         connect(tip.button, &HoverButton::PointerEntered, this, [text] { ShowTip(text); });
         connect(tip.button, &HoverButton::PointerLeft, this, [] { CloseTipBox(); });
     }
+}
+
+void VideoWindow::PlaceBesideOwner() {
+    const QWidget* owner = parentWidget();
+    if (!owner || !owner->screen()) return;
+    const QRect beside = owner->frameGeometry();
+    const QRect area = owner->screen()->availableGeometry();
+    constexpr int kGap = 8;
+    // Left of the owner, which opens at the screen's right edge; else right of it.
+    int left = beside.x() - kGap - kWidth;
+    if (left < area.x()) left = beside.x() + beside.width() + kGap;
+    left = std::clamp(left, area.x(), std::max(area.x(), area.x() + area.width() - kWidth));
+    const int top =
+        std::clamp(beside.y(), area.y(), std::max(area.y(), area.y() + area.height() - kHeight));
+    move(left, top);
 }
 
 void VideoWindow::Start() {

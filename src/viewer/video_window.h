@@ -27,6 +27,9 @@ class VideoWindow : public SkinWindow {
 
     VideoWindow(VideoViewer& viewer, QWidget* owner);
 
+    // Puts the window beside its owner, on the side with room, so that it
+    // covers neither the owner nor the screen's edge.
+    void PlaceBesideOwner();
     // Creates the player control, sets it up and loads the first link.
     void Start();
 

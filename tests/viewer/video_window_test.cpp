@@ -1,6 +1,8 @@
 #include "viewer/video_window.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -197,6 +199,18 @@ TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
     EXPECT_TRUE(tip.contains(QStringLiteral("小雪"))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("无个性签名")));
     EXPECT_TRUE(tip.contains(QStringLiteral("未设置")));
+}
+
+// A window the window manager keeps above its owner must not hide it.
+TEST_F(VideoWindowTest, OpensBesideItsOwner) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    owner.setGeometry(area.x() + area.width() - 320, area.y() + 20, 308, 542);
+    owner.show();
+    viewer.ShowLinks(&owner);
+    ASSERT_NE(viewer.Window(), nullptr);
+    const QRect window = viewer.Window()->frameGeometry();
+    EXPECT_FALSE(window.intersects(owner.frameGeometry())) << window.x() << "," << window.y();
+    EXPECT_TRUE(area.contains(window)) << window.x() << "," << window.y();
 }
 
 TEST_F(VideoWindowTest, AnotherRowWhileOpenAndTheRandomButtonReachEveryLink) {
