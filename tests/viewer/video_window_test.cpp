@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -192,10 +193,13 @@ TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
     EXPECT_TRUE(soundOn);
     EXPECT_FALSE(Find<IconButton>("超级按钮EX_声音")->Selected());
 
-    // The avatar click asks for the author and shows the answer as its tooltip.
-    emit Find<PictureBox>("图片框EX_头像")->Clicked();
+    // The avatar click asks for the author and shows the answer at once, and
+    // as the avatar's tooltip from then on.
+    QTest::mouseClick(Find<PictureBox>("图片框EX_头像"), Qt::LeftButton);
     EXPECT_EQ(service.Count("/web/api/v2/user/info/?uid=u101"), 1);
     const QString tip = Find<PictureBox>("图片框EX_头像")->toolTip();
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), tip);
     EXPECT_TRUE(tip.contains(QStringLiteral("小雪"))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("无个性签名")));
     EXPECT_TRUE(tip.contains(QStringLiteral("未设置")));
