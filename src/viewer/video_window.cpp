@@ -90,7 +90,8 @@ void VideoWindow::BuildControls() {
     videoFrame_->setAutoFillBackground(true);
     videoFrame_->setPalette(QPalette(Qt::black));
 
-    auto* description = new WrappingLabel(QStringLiteral("标签EX_内容"), this);
+    // Labels stay empty until a video loads, rather than showing their names.
+    auto* description = new WrappingLabel(QString(), this);
     description_ = description;
     name(description_, "标签EX_内容");
     description_->setGeometry(23, 517, 260, 43);
@@ -101,7 +102,7 @@ void VideoWindow::BuildControls() {
     avatar_->setGeometry(299, 48, 48, 48);
     avatar_->setCursor(Qt::PointingHandCursor);
 
-    auto* nickname = new WrappingLabel(QStringLiteral("标签EX_名称"), this);
+    auto* nickname = new WrappingLabel(QString(), this);
     nickname->alignment = Qt::AlignHCenter | Qt::AlignTop;
     nickname_ = nickname;
     name(nickname_, "标签EX_名称");
@@ -135,14 +136,17 @@ void VideoWindow::BuildControls() {
     name(downloadButton_, "超级按钮EX_下载");
     downloadButton_->setGeometry(303, 424, 40, 40);
 
-    linkBox_ = new QLineEdit(QStringLiteral("编辑框EX"), this);
+    // Holds the share link that plays; a link typed here plays on the button.
+    linkBox_ = new QLineEdit(this);
+    // Only a click puts the focus here: the window coming up does not.
+    linkBox_->setFocusPolicy(Qt::ClickFocus);
     name(linkBox_, "编辑框EX1");
     linkBox_->setGeometry(288, 472, 64, 32);
     linkBox_->setFont(SkinFont(12));
     linkBox_->setStyleSheet(QStringLiteral(
         "QLineEdit { background: #22252E; color: #E6E8EE; border: 1px solid #2C303B; "
         "border-radius: 3px; padding: 0 3px; }"));
-    playLinkButton_ = new CaptionButton(QStringLiteral("超级按钮EX"), this);
+    playLinkButton_ = new CaptionButton(QStringLiteral("播放链接"), this);
     name(playLinkButton_, "超级按钮EX1");
     playLinkButton_->setGeometry(288, 520, 72, 24);
     playLinkButton_->setFont(SkinFont(12));
@@ -225,6 +229,7 @@ bool VideoWindow::LoadVideo(const std::string& link) {
             DecodeImage({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()})));
         avatar_->setToolTip({});
         nickname_->SetText(QStringFromLocal(item.nickname));
+        ShowLink(QStringFromLocal(requested));
         viewer_.Player().URL(QStringFromLocal(item.playAddress), true);
     }
     return true;
@@ -240,6 +245,13 @@ void VideoWindow::ToggleSound() {
     soundButton_->SetSelected(muted);
     viewer_.Player().mute(muted, true);
     viewer_.VideoSoundOn() = !muted;
+}
+
+void VideoWindow::ShowLink(const QString& link) {
+    // A link the user typed stays until it plays.
+    if (linkBox_->isModified() && linkBox_->text() != link) return;
+    linkBox_->setText(link);
+    linkBox_->setCursorPosition(0);
 }
 
 void VideoWindow::SetDescription(const QString& text) {

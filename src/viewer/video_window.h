@@ -46,6 +46,7 @@ class VideoWindow : public SkinWindow {
     void BuildControls();
     void ConnectControls();
     void SetDescription(const QString& text);
+    void ShowLink(const QString& link);
 
     VideoViewer& viewer_;
     Label* title_ = nullptr;

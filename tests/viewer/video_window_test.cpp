@@ -166,8 +166,12 @@ TEST_F(VideoWindowTest, EveryControlAtItsPlace) {
     }
     EXPECT_EQ(window.findChild<Label*>(QStringLiteral("标签EX2"))->Text(),
               QStringLiteral("抖音播放"));
-    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("编辑框EX1"))->text(),
-              QStringLiteral("编辑框EX"));
+    // Before a video loads nothing shows a control's name.
+    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("编辑框EX1"))->text(), QString());
+    EXPECT_EQ(window.findChild<Label*>(QStringLiteral("标签EX_内容"))->Text(), QString());
+    EXPECT_EQ(window.findChild<Label*>(QStringLiteral("标签EX_名称"))->Text(), QString());
+    EXPECT_EQ(window.findChild<CaptionButton*>(QStringLiteral("超级按钮EX1"))->text(),
+              QStringLiteral("播放链接"));
 }
 
 TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
@@ -181,6 +185,7 @@ TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
     EXPECT_EQ(LabelText("标签EX_名称"), QStringLiteral("作者101"));
     EXPECT_EQ(Find<PictureBox>("图片框EX_头像")->Picture().size(), QSize(96, 96));
     EXPECT_EQ(player.URL(), QString::fromStdString(service.media.Base() + "/video/101.mp4"));
+    EXPECT_EQ(Find<QLineEdit>("编辑框EX1")->text(), QStringLiteral("https://s/share/video/101/"));
     EXPECT_EQ(player.uiMode(), QStringLiteral("none"));
     EXPECT_EQ(player.playCount(), 999);
     EXPECT_EQ(viewer.State().currentAwemeId, "101");
@@ -215,6 +220,30 @@ TEST_F(VideoWindowTest, OpensBesideItsOwner) {
     const QRect window = viewer.Window()->frameGeometry();
     EXPECT_FALSE(window.intersects(owner.frameGeometry())) << window.x() << "," << window.y();
     EXPECT_TRUE(area.contains(window)) << window.x() << "," << window.y();
+}
+
+TEST_F(VideoWindowTest, TheLinkBoxTakesTheFocusOnlyFromAClick) {
+    viewer.ShowLinks(&owner);
+    VideoWindow* window = viewer.Window();
+    ASSERT_NE(window, nullptr);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto* box = Find<QLineEdit>("编辑框EX1");
+    EXPECT_FALSE(box->hasFocus());
+    Click("超级按钮EX_换一个");
+    EXPECT_FALSE(box->hasFocus());
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_TRUE(box->hasFocus());
+
+    // A typed link stays while other videos play, and shows once it plays.
+    box->clear();
+    QTest::keyClicks(box, QStringLiteral("https://s/share/video/555/"));
+    Click("超级按钮EX_换一个");
+    EXPECT_EQ(box->text(), QStringLiteral("https://s/share/video/555/"));
+    Click("超级按钮EX1");
+    EXPECT_EQ(service.Count("/web/api/v2/aweme/iteminfo/?item_ids=555"), 1);
+    Click("超级按钮EX_换一个");
+    EXPECT_NE(box->text(), QStringLiteral("https://s/share/video/555/"));
 }
 
 TEST_F(VideoWindowTest, AnotherRowWhileOpenAndTheRandomButtonReachEveryLink) {
