@@ -95,9 +95,14 @@ std::string InetRequest(const InetRequestArgs& a) {
         return {};
 
     // A failed read is not told apart: the body is what arrived (at most the
-    // cap). Only an exchange with no answer at all gives nothing.
+    // cap). An exchange with no answer at all gives nothing, and its header
+    // and cookie outputs are reset all the same: a caller reusing them must
+    // not read an earlier call's cookies.
     curl::PerformBlocking(e);
-    if (!response.headersDone) return {};
+    if (!response.headersDone) {
+        response.headers.clear();
+        response.body.clear();
+    }
 
     InetAnswerFields fields = ReadInetAnswerHeaders(response.headers);
     if (a.mergeCookies.value_or(true) && a.cookies)
