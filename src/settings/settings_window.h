@@ -5,6 +5,7 @@
 namespace vantrel {
 
 class EditBox;
+class FolderBox;
 class GroupBox;
 class Label;
 class MinutesBox;
@@ -66,7 +67,7 @@ class SettingsWindow : public SkinWindow {
     SlideSwitch* taskbarSwitch_ = nullptr;
     SlideSwitch* autorunSwitch_ = nullptr;
     MinutesBox* minutesBox_ = nullptr;
-    EditBox* folderBox_ = nullptr;
+    FolderBox* folderBox_ = nullptr;
     SlideSwitch* autoSaveSwitch_ = nullptr;
 };
 
