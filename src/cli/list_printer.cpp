@@ -10,6 +10,7 @@
 #include "history/history_store.h"
 #include "model/list_model.h"
 #include "net/code_page.h"
+#include "net/output_fields.h"
 #include "settings/encrypted_store.h"
 #include "settings/settings_file.h"
 
@@ -42,32 +43,6 @@ std::string ColorHex(std::uint32_t color) {
     char text[9];
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(color));
     return text;
-}
-
-// A tab or line break inside a title would shift the columns or the rows.
-std::string TsvField(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escape[7];
-            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 std::vector<std::string> RowValues(const ListRow& row, const std::string& tag) {

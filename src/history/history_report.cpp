@@ -1,4 +1,5 @@
 #include "history/history_report.h"
+#include "net/output_fields.h"
 
 #include <array>
 #include <charconv>
@@ -11,32 +12,6 @@ namespace {
 
 constexpr std::array<const char*, 6> kFields = {"title",     "first_seen",  "last_seen",
                                                 "best_rank", "latest_rank", "appearances"};
-
-// A tab or line break inside a title would shift the columns or the rows.
-std::string TsvField(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escape[7];
-            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 }  // namespace
 
