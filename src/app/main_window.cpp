@@ -16,7 +16,7 @@
 #include "desktop/edge_hide_tick.h"
 #include "desktop/window_capture.h"
 #include "desktop/window_stacking.h"
-#include "settings/autorun.h"
+#include "platform/autostart_entry.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/label.h"

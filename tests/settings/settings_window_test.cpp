@@ -11,7 +11,7 @@
 
 #include "app/main_window.h"
 #include "app/settings_apply.h"
-#include "settings/autorun.h"
+#include "platform/autostart_entry.h"
 #include "settings/temp_folder.h"
 #include "support/qt_app.h"
 #include "toolkit/caption_button.h"
