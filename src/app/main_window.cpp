@@ -16,7 +16,6 @@
 #include "desktop/window_capture.h"
 #include "platform/autostart_entry.h"
 #include "platform/x11_edge_strut.h"
-#include "platform/x11_taskbar_button.h"
 #include "platform/x11_window_stacking.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
@@ -80,8 +79,9 @@ QIcon ProgramIcon() {
 
 }  // namespace
 
-MainWindow::MainWindow(std::filesystem::path settingsPath)
+MainWindow::MainWindow(std::filesystem::path settingsPath, TaskbarButton& taskbarButton)
     : settingsPath_(std::move(settingsPath)),
+      taskbarButton_(taskbarButton),
       refresh_(state_, list_, buttons_),
       autoSave_(state_, list_, refresh_) {
     setObjectName(QStringLiteral("MainWindow"));
@@ -324,7 +324,7 @@ void MainWindow::ApplyDocking(bool on) {
 }
 
 void MainWindow::ApplyTaskbarButton(bool shown) {
-    X11TaskbarButton().SetShown(*this, shown);
+    taskbarButton_.SetShown(*this, shown);
 }
 
 void MainWindow::ApplyLaunchAtStartup(bool on) {
@@ -446,10 +446,10 @@ void MainWindow::SetTopMost(bool on) {
     // may reset the position and the taskbar state: keep both.
     const QRect where = geometry();
     const bool shown = isVisible();
-    const bool taskbar = X11TaskbarButton().Shown(*this);
+    const bool taskbar = taskbarButton_.Shown(*this);
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     setGeometry(where);
-    X11TaskbarButton().SetShown(*this, taskbar);
+    taskbarButton_.SetShown(*this, taskbar);
     if (shown) show();
 }
 
