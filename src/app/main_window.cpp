@@ -12,11 +12,11 @@
 #include "app/marker_images.h"
 #include "app/settings_apply.h"
 #include "app/source_health.h"
-#include "app/taskbar_button.h"
 #include "desktop/edge_hide_tick.h"
 #include "desktop/window_capture.h"
-#include "desktop/window_stacking.h"
-#include "settings/autorun.h"
+#include "platform/autostart_entry.h"
+#include "platform/x11_edge_strut.h"
+#include "platform/x11_window_stacking.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/label.h"
@@ -79,8 +79,9 @@ QIcon ProgramIcon() {
 
 }  // namespace
 
-MainWindow::MainWindow(std::filesystem::path settingsPath)
+MainWindow::MainWindow(std::filesystem::path settingsPath, TaskbarButton& taskbarButton)
     : settingsPath_(std::move(settingsPath)),
+      taskbarButton_(taskbarButton),
       refresh_(state_, list_, buttons_),
       autoSave_(state_, list_, refresh_) {
     setObjectName(QStringLiteral("MainWindow"));
@@ -92,7 +93,9 @@ MainWindow::MainWindow(std::filesystem::path settingsPath)
     BuildTimers();
     ConnectControls();
     RelayoutMainWindow(width(), height());
-    onEdgeTick = [this] { edgePause_->Settle(EdgeHideTick(*this)); };
+    onEdgeTick = [this] {
+        edgePause_->Settle(EdgeHideTick(*this, X11WindowStacking(), X11EdgeStrut()));
+    };
     onAutoSaveTick = [this] { autoSave_.AutoSaveTick(); };
 }
 
@@ -321,7 +324,7 @@ void MainWindow::ApplyDocking(bool on) {
 }
 
 void MainWindow::ApplyTaskbarButton(bool shown) {
-    SetTaskbarButton(this, shown);
+    taskbarButton_.SetShown(*this, shown);
 }
 
 void MainWindow::ApplyLaunchAtStartup(bool on) {
@@ -424,7 +427,7 @@ void MainWindow::RestoreFromTray() {
 }
 
 bool MainWindow::IsTopMost() const {
-    return IsStaysOnTop(*this);
+    return X11WindowStacking().IsStaysOnTop(*this);
 }
 
 void MainWindow::SetTopMost(bool on) {
@@ -436,17 +439,17 @@ void MainWindow::SetTopMost(bool on) {
     }
     if (IsTopMost() == on) return;
     if (windowHandle()) {
-        SetStaysOnTop(*this, on);
+        X11WindowStacking().SetStaysOnTop(*this, on);
         return;
     }
     // Before the native window exists the flag is set the ordinary way, which
     // may reset the position and the taskbar state: keep both.
     const QRect where = geometry();
     const bool shown = isVisible();
-    const bool taskbar = HasTaskbarButton(this);
+    const bool taskbar = taskbarButton_.Shown(*this);
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     setGeometry(where);
-    SetTaskbarButton(this, taskbar);
+    taskbarButton_.SetShown(*this, taskbar);
     if (shown) show();
 }
 

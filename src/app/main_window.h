@@ -15,6 +15,7 @@
 #include "app/source_buttons.h"
 #include "desktop/edge_tick_pause.h"
 #include "model/list_model.h"
+#include "platform/x11_taskbar_button.h"
 #include "settings/settings_target.h"
 #include "toolkit/skin_window.h"
 
@@ -39,7 +40,9 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     static constexpr int kDesignWidth = 308;
     static constexpr int kDesignHeight = 542;
 
-    explicit MainWindow(std::filesystem::path settingsPath = SettingsPath());
+    // The taskbar button is the desktop's unless a test hands in a fake.
+    explicit MainWindow(std::filesystem::path settingsPath = SettingsPath(),
+                        TaskbarButton& taskbarButton = X11TaskbarButton());
     ~MainWindow() override;
 
     // Runs once after the window has been built and the fetch routines are
@@ -111,6 +114,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     CaptionButton* SourceButton(SourceId source) const;
 
     std::filesystem::path settingsPath_;
+    TaskbarButton& taskbarButton_;
     AppState state_;
     ListModel list_;
     ListModel spareList_;

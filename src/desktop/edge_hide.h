@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/edge_strut.h"
+
 namespace vantrel {
 
 // The main window's place, the pointer and the primary screen's height, in
@@ -32,8 +34,6 @@ struct EdgeHidePlan {
 // Shown at the top: T = 0; hidden above: T = 2 - H. Shown at the bottom:
 // T = SH - H - 30; hidden below: T = SH - 2. Comparisons allow 1e-7.
 EdgeHidePlan PlanEdgeHide(const EdgeHideInput& in);
-
-enum class EdgeSide { kNone, kTop, kBottom };
 
 // The edge a window moved to `top` hides behind, if any.
 EdgeSide HiddenSide(const EdgeHideInput& in, int top);

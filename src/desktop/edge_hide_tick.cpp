@@ -6,8 +6,8 @@
 #include <QWidget>
 
 #include "desktop/edge_hide.h"
-#include "desktop/edge_strut.h"
-#include "desktop/window_stacking.h"
+#include "platform/edge_strut.h"
+#include "platform/window_stacking.h"
 
 namespace vantrel {
 
@@ -27,7 +27,7 @@ EdgeHideInput GeometryOf(const QWidget& window) {
 
 }  // namespace
 
-EdgeTickOutcome EdgeHideTick(QWidget& window) {
+EdgeTickOutcome EdgeHideTick(QWidget& window, WindowStacking& stacking, EdgeStrut& strut) {
     EdgeHideInput in = GeometryOf(window);
     // Asking for the pointer is a round trip to the X server; a window away
     // from both edges is left alone wherever the pointer is.
@@ -38,11 +38,11 @@ EdgeTickOutcome EdgeHideTick(QWidget& window) {
         in.pointerY = pointer.y();
     }
     const EdgeHidePlan plan = PlanEdgeHide(in);
-    SetStaysOnTop(window, plan.topMost);
+    stacking.SetStaysOnTop(window, plan.topMost);
     if (!plan.top) {
         return atAnEdge ? EdgeTickOutcome::kWaitingForPointer : EdgeTickOutcome::kAwayFromEdges;
     }
-    ReserveEdgeStrip(window, HiddenSide(in, *plan.top));
+    strut.Reserve(window, HiddenSide(in, *plan.top));
     window.move(window.frameGeometry().x(), *plan.top);
     // Raised when it jumps, so the strip left on screen is not under another
     // window; raising on every tick would restack it 100 times a second.

@@ -4,6 +4,9 @@ class QWidget;
 
 namespace vantrel {
 
+class EdgeStrut;
+class WindowStacking;
+
 // What a tick leaves for the next one to watch.
 enum class EdgeTickOutcome {
     kWindowMoved,        // it moved the window; the next tick may move it again
@@ -16,6 +19,6 @@ enum class EdgeTickOutcome {
 // strip left on screen. Away from both edges a tick asks the display server
 // nothing, and the window's always-on-top state is touched only when it
 // changes.
-EdgeTickOutcome EdgeHideTick(QWidget& window);
+EdgeTickOutcome EdgeHideTick(QWidget& window, WindowStacking& stacking, EdgeStrut& strut);
 
 }  // namespace vantrel

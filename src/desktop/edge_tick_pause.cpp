@@ -12,12 +12,12 @@ namespace {
 constexpr int kRecheckMs = 100;  // how often a resting watch asks where the pointer is
 }  // namespace
 
-EdgeTickPause::EdgeTickPause(QWidget& window, QTimer& timer)
-    : window_(window), timer_(timer), pointer_([this] { Resume(); }) {
+EdgeTickPause::EdgeTickPause(QWidget& window, QTimer& timer, const PointerWatchMaker& makeWatch)
+    : window_(window), timer_(timer), pointer_(makeWatch([this] { Resume(); })) {
     recheck_.setSingleShot(true);
     recheck_.setInterval(kRecheckMs);
     connect(&recheck_, &QTimer::timeout, this, [this] {
-        if (pointer_.MovedSinceWatch()) {
+        if (pointer_->MovedSinceWatch()) {
             Resume();
         } else if (paused_) {
             recheck_.start();
@@ -41,21 +41,21 @@ void EdgeTickPause::WatchScreen() {
 void EdgeTickPause::Settle(EdgeTickOutcome outcome) {
     switch (outcome) {
         case EdgeTickOutcome::kWindowMoved:
-            pointer_.Stop();
+            pointer_->Stop();
             return;
         case EdgeTickOutcome::kAwayFromEdges:
-            pointer_.Stop();
+            pointer_->Stop();
             Pause();
             return;
         case EdgeTickOutcome::kWaitingForPointer:
-            if (!pointer_.Available()) return;
+            if (!pointer_->Available()) return;
             // The tick that turns watching on looked at the pointer before
             // the watch was in force; the next one, after it, may rest.
-            if (pointer_.Watching()) {
+            if (pointer_->Watching()) {
                 Pause();
                 if (paused_) recheck_.start();
             } else {
-                pointer_.Watch();
+                pointer_->Watch();
             }
             return;
     }
@@ -71,7 +71,7 @@ void EdgeTickPause::Resume() {
     if (!paused_) return;
     paused_ = false;
     recheck_.stop();
-    pointer_.Stop();
+    pointer_->Stop();
     StartTimer();
 }
 

@@ -3,8 +3,11 @@
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
+
 #include "desktop/edge_hide_tick.h"
-#include "desktop/pointer_motion_watch.h"
+#include "platform/pointer_watch.h"
+#include "platform/x11_pointer_watch.h"
 
 class QWidget;
 
@@ -24,7 +27,9 @@ namespace vantrel {
 // timer.
 class EdgeTickPause : public QObject {
   public:
-    EdgeTickPause(QWidget& window, QTimer& timer);
+    // makeWatch makes the pointer watch; the program watches the X display.
+    EdgeTickPause(QWidget& window, QTimer& timer,
+                  const PointerWatchMaker& makeWatch = MakeX11PointerWatch);
 
     // Decides, from what a tick did, whether the next one can wait.
     void Settle(EdgeTickOutcome outcome);
@@ -41,7 +46,7 @@ class EdgeTickPause : public QObject {
 
     QWidget& window_;
     QTimer& timer_;
-    PointerMotionWatch pointer_;
+    std::unique_ptr<PointerWatch> pointer_;
     QTimer recheck_;
     bool paused_ = false;
 };

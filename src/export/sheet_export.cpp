@@ -5,7 +5,7 @@
 #include "model/date_stamp.h"
 #include "net/code_page.h"
 #include "net/pending_messages.h"
-#include "settings/atomic_file.h"
+#include "platform/atomic_file.h"
 
 namespace vantrel {
 namespace {

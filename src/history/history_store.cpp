@@ -9,7 +9,7 @@
 #include "history/history_schema.h"
 #include "history/hot_values.h"
 #include "history/store_internal.h"
-#include "settings/settings_file.h"
+#include "platform/user_folders.h"
 
 namespace vantrel {
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "settings/atomic_file.h"
+#include "platform/atomic_file.h"
 #include "settings/des.h"
 
 namespace vantrel {

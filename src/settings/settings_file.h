@@ -9,11 +9,6 @@
 
 namespace vantrel {
 
-// $XDG_CONFIG_HOME when it is absolute, else ~/.config.
-std::filesystem::path ConfigHome();
-// $XDG_DATA_HOME when it is absolute, else ~/.local/share.
-std::filesystem::path DataHome();
-
 // SETTINGS_PATH: $XDG_CONFIG_HOME/vantrel/kweld.ini, else ~/.config/vantrel/kweld.ini.
 // The environment is read at every call, so a test can point it at a folder of its own.
 std::filesystem::path SettingsPath();

@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "shell/ewmh.h"
+#include "platform/ewmh.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
 #include "viewer/video_download.h"
 
 #include "model/date_stamp.h"
-#include "settings/settings_file.h"
+#include "platform/user_folders.h"
 
 #include <cstdlib>
 #include <system_error>

@@ -11,7 +11,8 @@
 
 #include "app/main_window.h"
 #include "app/settings_apply.h"
-#include "settings/autorun.h"
+#include "platform/autostart_entry.h"
+#include "platform/fake_taskbar_button.h"
 #include "settings/temp_folder.h"
 #include "support/qt_app.h"
 #include "toolkit/caption_button.h"
@@ -40,7 +41,7 @@ class SettingsWindowTest : public ::testing::Test {
             messages_.push_back(box.Text());
             box.accept();
         });
-        main_ = std::make_unique<MainWindow>(config_.path() / "vantrel" / "kweld.ini");
+        main_ = std::make_unique<MainWindow>(config_.path() / "vantrel" / "kweld.ini", taskbar_);
         main_->onOpenSettings = [this] { OpenSettingsWindow(*main_); };
     }
     void TearDown() override {
@@ -79,6 +80,7 @@ class SettingsWindowTest : public ::testing::Test {
     AppState& State() { return main_->State(); }
 
     testing::TempFolder config_;
+    test::FakeTaskbarButton taskbar_;
     std::unique_ptr<MainWindow> main_;
     SettingsWindow* window_ = nullptr;
     QStringList messages_;
@@ -251,9 +253,14 @@ TEST_F(SettingsWindowTest, GeneralSwitchesSetTimersWindowAndAutostartEntry) {
     Click("滑动按钮EX5");
     EXPECT_FALSE(main_->IsTopMost());
 
+    taskbar_.SetShown(*main_, false);  // as a first start leaves it
     Click("滑动按钮EX6");
     EXPECT_TRUE(State().taskbarMode);
     EXPECT_EQ(SwitchState("滑动按钮EX6"), 1);
+    EXPECT_TRUE(taskbar_.Shown(*main_));
+    Click("滑动按钮EX6");
+    EXPECT_FALSE(State().taskbarMode);
+    EXPECT_FALSE(taskbar_.Shown(*main_));
 
     // The program here is the test binary: it exists, so the entry starts it.
     const fs::path entry = config_.path() / "autostart" / "Sorvane.desktop";

@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "shell/ewmh.h"
+#include "platform/ewmh.h"
 #include "support/qt_app.h"
 
 namespace vantrel {

@@ -1,4 +1,4 @@
-#include "desktop/pointer_motion_watch.h"
+#include "platform/x11_pointer_watch.h"
 
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
@@ -61,10 +61,9 @@ bool TakeMotion(xcb_connection_t* connection, xcb_generic_event_t* (*next)(xcb_c
 
 }  // namespace
 
-PointerMotionWatch::PointerMotionWatch(std::function<void()> onMotion)
-    : onMotion_(std::move(onMotion)) {}
+X11PointerWatch::X11PointerWatch(std::function<void()> onMotion) : onMotion_(std::move(onMotion)) {}
 
-bool PointerMotionWatch::Available() {
+bool X11PointerWatch::Available() {
     // Connected on first need: a window that never docks makes no second
     // connection, and start-up waits for none of its round trips.
     if (connectTried_) return connection_ != nullptr;
@@ -78,12 +77,12 @@ bool PointerMotionWatch::Available() {
     return true;
 }
 
-PointerMotionWatch::~PointerMotionWatch() {
+X11PointerWatch::~X11PointerWatch() {
     notifier_.reset();
     if (connection_) xcb_disconnect(connection_);
 }
 
-void PointerMotionWatch::Select(bool on) {
+void X11PointerWatch::Select(bool on) {
     struct {
         xcb_input_event_mask_t head;
         uint32_t bits;
@@ -93,7 +92,7 @@ void PointerMotionWatch::Select(bool on) {
     xcb_flush(connection_);
 }
 
-void PointerMotionWatch::Watch() {
+void X11PointerWatch::Watch() {
     if (watching_ || !Available()) return;
     watching_ = true;
     Select(true);
@@ -105,11 +104,11 @@ void PointerMotionWatch::Watch() {
     TakeQueuedMotion();
 }
 
-bool PointerMotionWatch::TakeQueuedMotion() {
+bool X11PointerWatch::TakeQueuedMotion() {
     return TakeMotion(connection_, xcb_poll_for_queued_event);
 }
 
-bool PointerMotionWatch::QueryPointer(int& x, int& y) {
+bool X11PointerWatch::QueryPointer(int& x, int& y) {
     xcb_query_pointer_reply_t* reply =
         xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr);
     if (!reply) return false;
@@ -119,20 +118,20 @@ bool PointerMotionWatch::QueryPointer(int& x, int& y) {
     return true;
 }
 
-bool PointerMotionWatch::MovedSinceWatch() {
+bool X11PointerWatch::MovedSinceWatch() {
     int x = 0, y = 0;
     // No answer: say moved, so the caller looks for itself.
     if (!connection_ || !QueryPointer(x, y)) return true;
     return TakeQueuedMotion() || x != watchedX_ || y != watchedY_;
 }
 
-void PointerMotionWatch::Stop() {
+void X11PointerWatch::Stop() {
     if (!connection_ || !watching_) return;
     watching_ = false;
     Select(false);
 }
 
-void PointerMotionWatch::ReadEvents() {
+void X11PointerWatch::ReadEvents() {
     if (xcb_connection_has_error(connection_)) {
         // The display went away: give up watching and let the caller poll.
         notifier_.reset();
@@ -145,6 +144,10 @@ void PointerMotionWatch::ReadEvents() {
     if (!TakeMotion(connection_, xcb_poll_for_event) || !watching_) return;
     Stop();
     onMotion_();
+}
+
+std::unique_ptr<PointerWatch> MakeX11PointerWatch(std::function<void()> onMotion) {
+    return std::make_unique<X11PointerWatch>(std::move(onMotion));
 }
 
 }  // namespace vantrel

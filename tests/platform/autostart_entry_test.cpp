@@ -1,4 +1,4 @@
-#include "settings/autorun.h"
+#include "platform/autostart_entry.h"
 
 #include <gtest/gtest.h>
 
@@ -82,7 +82,7 @@ TEST(Autorun, FolderFollowsTheConfigHome) {
     EXPECT_EQ(AutostartFolder(), fs::path("/tmp/vantrel-config-home/autostart"));
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_TRUE(ProgramPath().is_absolute());
-    EXPECT_EQ(ProgramPath().filename(), "autorun_test");
+    EXPECT_EQ(ProgramPath().filename(), "autostart_entry_test");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "desktop/pointer_motion_watch.h"
+#include "platform/x11_pointer_watch.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -21,10 +21,10 @@ void MovePointerTo(int x, int y) {
 
 // Synthetic input, as test tools and remote desktops make it, sends no raw
 // motion; the watch must still tell that the pointer moved when asked.
-TEST(PointerMotionWatch, SeesASyntheticMoveWhenAskedAndStopsWatching) {
+TEST(X11PointerWatch, SeesASyntheticMoveWhenAskedAndStopsWatching) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs X11";
     int reported = 0;
-    PointerMotionWatch watch([&] { ++reported; });
+    X11PointerWatch watch([&] { ++reported; });
     ASSERT_TRUE(watch.Available());
     MovePointerTo(200, 300);
 

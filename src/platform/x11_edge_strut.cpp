@@ -1,15 +1,11 @@
-#include "desktop/edge_strut.h"
+#include "platform/x11_edge_strut.h"
 
-#include <QGuiApplication>
 #include <QWidget>
-
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
+
+#include "platform/ewmh.h"
 
 namespace vantrel {
 
@@ -17,21 +13,15 @@ namespace {
 
 constexpr std::uint32_t kStripRows = 2;
 
-xcb_atom_t StrutAtom(xcb_connection_t* c) {
-    static constexpr char kName[] = "_NET_WM_STRUT_PARTIAL";
-    const auto cookie = xcb_intern_atom(c, 0, sizeof kName - 1, kName);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
+class X11Strut final : public EdgeStrut {
+  public:
+    void Reserve(QWidget& window, EdgeSide side) override;
+};
 
-}  // namespace
-
-void ReserveEdgeStrip(QWidget& window, EdgeSide side) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+void X11Strut::Reserve(QWidget& window, EdgeSide side) {
+    xcb_connection_t* c = ewmh::Connection();
     if (!c) return;
-    static const xcb_atom_t strut = StrutAtom(c);
+    static const xcb_atom_t strut = ewmh::Atom(c, "_NET_WM_STRUT_PARTIAL");
     if (strut == XCB_ATOM_NONE) return;
     const auto id = static_cast<xcb_window_t>(window.winId());
     if (side == EdgeSide::kNone) {
@@ -50,6 +40,13 @@ void ReserveEdgeStrip(QWidget& window, EdgeSide side) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, strut, XCB_ATOM_CARDINAL, 32,
                         static_cast<std::uint32_t>(values.size()), values.data());
     xcb_flush(c);
+}
+
+}  // namespace
+
+EdgeStrut& X11EdgeStrut() {
+    static X11Strut strut;
+    return strut;
 }
 
 }  // namespace vantrel

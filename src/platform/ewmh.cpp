@@ -1,4 +1,4 @@
-#include "shell/ewmh.h"
+#include "platform/ewmh.h"
 
 #include <QGuiApplication>
 

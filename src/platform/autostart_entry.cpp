@@ -1,9 +1,9 @@
-#include "settings/autorun.h"
+#include "platform/autostart_entry.h"
 
 #include <system_error>
 
-#include "settings/atomic_file.h"
-#include "settings/settings_file.h"
+#include "platform/atomic_file.h"
+#include "platform/user_folders.h"
 
 namespace vantrel {
 

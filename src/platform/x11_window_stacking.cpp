@@ -1,15 +1,23 @@
-#include "desktop/window_stacking.h"
+#include "platform/x11_window_stacking.h"
 
 #include <QWidget>
 #include <QWindow>
 
 namespace vantrel {
 
-bool IsStaysOnTop(const QWidget& window) {
+namespace {
+
+class X11Stacking final : public WindowStacking {
+  public:
+    bool IsStaysOnTop(const QWidget& window) const override;
+    void SetStaysOnTop(QWidget& window, bool on) override;
+};
+
+bool X11Stacking::IsStaysOnTop(const QWidget& window) const {
     return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
-void SetStaysOnTop(QWidget& window, bool on) {
+void X11Stacking::SetStaysOnTop(QWidget& window, bool on) {
     if (IsStaysOnTop(window) == on) return;
     Qt::WindowFlags flags = window.windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint, on);
@@ -20,6 +28,13 @@ void SetStaysOnTop(QWidget& window, bool on) {
     }
     window.overrideWindowFlags(flags);
     native->setFlags(flags);
+}
+
+}  // namespace
+
+WindowStacking& X11WindowStacking() {
+    static X11Stacking stacking;
+    return stacking;
 }
 
 }  // namespace vantrel
