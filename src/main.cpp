@@ -55,6 +55,7 @@ int PrintAndExit(const vantrel::CommandLine& options) {
     const vantrel::PrintedList printed =
         vantrel::PrintList(source, FetchRoutineOf(source), options.json);
     std::fwrite(printed.output.data(), 1, printed.output.size(), stdout);
+    if (!printed.rulesStatus.empty()) std::fprintf(stderr, "%s\n", printed.rulesStatus.c_str());
     if (!printed.reason.empty()) std::fprintf(stderr, "%s\n", printed.reason.c_str());
     if (options.verbose) std::fprintf(stderr, "%s\n", printed.health.c_str());
     return printed.status;
@@ -64,6 +65,7 @@ int ExportAndExit(const vantrel::CommandLine& options) {
     const vantrel::SourceId source = *vantrel::SourceFromName(options.exportSource);
     const vantrel::ExportedList exported =
         vantrel::ExportList(source, FetchRoutineOf(source), options.exportFile);
+    if (!exported.rulesStatus.empty()) std::fprintf(stderr, "%s\n", exported.rulesStatus.c_str());
     if (!exported.reason.empty()) std::fprintf(stderr, "%s\n", exported.reason.c_str());
     return exported.status;
 }

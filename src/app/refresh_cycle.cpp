@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/fill_row.h"
+#include "app/rule_highlight.h"
 #include "app/source_health.h"
 
 namespace vantrel {
@@ -34,6 +35,11 @@ void RefreshCycle::SetFetchRoutine(SourceId source, FetchRoutine routine) {
     if (IsSourceNumber(n)) routines_[n - 1] = std::move(routine);
 }
 
+FetchRoutine RefreshCycle::Routine(SourceId source) const {
+    const int n = static_cast<int>(source);
+    return IsSourceNumber(n) ? routines_[n - 1] : FetchRoutine();
+}
+
 void RefreshCycle::SelectSource(SourceId source) {
     if (!IsSourceNumber(static_cast<int>(source))) return;
     if (holds_ > 0) {
@@ -59,6 +65,7 @@ bool RefreshCycle::FetchSource(SourceId source) {
     const std::uint64_t generation = ++generation_;
     list_.DeleteItem(-1);
     state_.rowPages.clear();
+    state_.rowRules.clear();
     if (source == SourceId::kDouyin) state_.rowLinks.clear();
     if (!routines_[n - 1]) return false;
 
@@ -72,7 +79,7 @@ bool RefreshCycle::FetchSource(SourceId source) {
 
     int rank = result.rankBase;
     for (const ListEntry& entry : result.entries) {
-        FillRow(list_, state_, rank++, entry);
+        ApplyRuleHighlight(list_, state_, source, FillRow(list_, state_, rank++, entry));
         state_.rowPages.push_back(entry.page);
         if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
     }
@@ -80,6 +87,7 @@ bool RefreshCycle::FetchSource(SourceId source) {
     RecordFetch(state_.health[n - 1], result, now);
     if (MovesLastUpdate(source, result.status)) state_.lastUpdate = now;
     if (listener_) listener_();
+    if (fillListener_ && !result.entries.empty()) fillListener_(source, result);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "app/source_health.h"
 #include "model/list_model.h"
 #include "net/code_page.h"
+#include "rules/strict_json.h"
 #include "settings/encrypted_store.h"
 #include "settings/settings_file.h"
 
@@ -16,6 +17,12 @@ namespace {
 
 constexpr std::array<std::string_view, 7> kColumns = {
     "rank", "title", "tag", "desc", "rank_marker", "tag_marker", "title_color"};
+constexpr std::string_view kRulesColumn = "rules";
+
+struct PrintedRow {
+    std::vector<std::string> values;  // one per column of kColumns
+    std::vector<std::string> rules;
+};
 
 // Reads the keyword settings without the window's repair of a damaged file:
 // printing a list must never delete the user's settings.
@@ -47,24 +54,6 @@ std::string TsvField(std::string text) {
     return text;
 }
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escape[7];
-            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 std::vector<std::string> RowValues(const ListRow& row, const std::string& tag) {
     const auto text = [&](int column) { return ToUtf8(row.cells[column].text); };
     return {text(0),
@@ -76,28 +65,35 @@ std::vector<std::string> RowValues(const ListRow& row, const std::string& tag) {
             ColorHex(row.cells[1].color)};
 }
 
-std::string FormatTsv(const std::vector<std::vector<std::string>>& rows) {
+std::string FormatTsv(const std::vector<PrintedRow>& rows) {
     std::string out;
-    for (size_t i = 0; i < kColumns.size(); ++i)
-        out += (i ? "\t" : "") + std::string(kColumns[i]);
-    out += '\n';
-    for (const auto& values : rows) {
-        for (size_t i = 0; i < values.size(); ++i)
-            out += (i ? "\t" : "") + TsvField(values[i]);
-        out += '\n';
+    for (const std::string_view column : kColumns)
+        out += std::string(column) + "\t";
+    out += std::string(kRulesColumn) + "\n";
+    for (const PrintedRow& row : rows) {
+        for (const std::string& value : row.values)
+            out += TsvField(value) + "\t";
+        std::string rules;
+        for (const std::string& name : row.rules)
+            rules += (rules.empty() ? "" : ", ") + name;
+        out += TsvField(rules) + "\n";
     }
     return out;
 }
 
-std::string FormatJson(const std::vector<std::vector<std::string>>& rows,
-                       const std::string& request, const std::string& health) {
+std::string FormatJson(const std::vector<PrintedRow>& rows, const std::string& request,
+                       const std::string& health) {
     std::string out = "[";
     for (size_t r = 0; r < rows.size(); ++r) {
         out += r ? ",\n {" : "\n {";
         for (size_t i = 0; i < kColumns.size(); ++i) {
-            out += (i ? ", " : "") + JsonString(kColumns[i]) + ": " + JsonString(rows[r][i]);
+            out += (i ? ", " : "") + JsonQuoted(kColumns[i]) + ": " + JsonQuoted(rows[r].values[i]);
         }
-        out += ", \"request\": " + JsonString(request) + ", \"health\": " + JsonString(health);
+        out += ", " + JsonQuoted(kRulesColumn) + ": [";
+        for (size_t i = 0; i < rows[r].rules.size(); ++i)
+            out += (i ? ", " : "") + JsonQuoted(rows[r].rules[i]);
+        out += "]";
+        out += ", \"request\": " + JsonQuoted(request) + ", \"health\": " + JsonQuoted(health);
         out += "}";
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");
@@ -106,21 +102,24 @@ std::string FormatJson(const std::vector<std::vector<std::string>>& rows,
 }  // namespace
 
 std::optional<SourceId> SourceFromName(std::string_view name) {
-    constexpr std::array<std::string_view, SOURCE_COUNT> kNames = {"weibo", "baidu", "toutiao",
-                                                                   "douyin"};
     for (int i = 0; i < SOURCE_COUNT; ++i) {
-        if (name == kNames[i] || name == std::to_string(i + 1)) return static_cast<SourceId>(i + 1);
+        if (name == SOURCE_NAMES[i] || name == std::to_string(i + 1))
+            return static_cast<SourceId>(i + 1);
     }
     return std::nullopt;
 }
 
 ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
-                           const std::filesystem::path& settingsPath) {
+                           const std::filesystem::path& settingsPath,
+                           const std::filesystem::path& rulesPath) {
     AppState state;
     ScriptFetch fetched;
     SourceButtons buttons;
     SetUpTrendingColumns(fetched.list);
     ApplyKeywordSettings(state, settingsPath);
+    const RulesLoad rules = LoadRulesFile(rulesPath);
+    state.rules = RuleSet(rules.rules.rules);
+    fetched.rulesStatus = rules.Status();
     RefreshCycle cycle(state, fetched.list, buttons);
 
     FetchStatus status = FetchStatus::kRequestFailed;
@@ -145,16 +144,24 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
         fetched.status = 0;
     }
     fetched.health = state.health[static_cast<int>(source) - 1];
+    for (const std::vector<std::size_t>& matched : state.rowRules) {
+        std::vector<std::string>& names = fetched.rowRules.emplace_back();
+        for (const std::size_t index : matched)
+            names.push_back(state.rules.Rules()[index].name);
+    }
     return fetched;
 }
 
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
-                      const std::filesystem::path& settingsPath) {
-    const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath);
-    std::vector<std::vector<std::string>> rows;
+                      const std::filesystem::path& settingsPath,
+                      const std::filesystem::path& rulesPath) {
+    const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath, rulesPath);
+    std::vector<PrintedRow> rows;
     for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
          ++row) {
-        rows.push_back(RowValues(fetched.list.Row(row), fetched.tags[row]));
+        PrintedRow& printed = rows.emplace_back();
+        printed.values = RowValues(fetched.list.Row(row), fetched.tags[row]);
+        if (row < static_cast<int>(fetched.rowRules.size())) printed.rules = fetched.rowRules[row];
     }
 
     PrintedList printed;
@@ -164,6 +171,7 @@ PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
     printed.output = json ? FormatJson(rows, request, printed.health) : FormatTsv(rows);
     printed.status = fetched.status;
     printed.reason = fetched.reason;
+    printed.rulesStatus = fetched.rulesStatus;
     return printed;
 }
 
