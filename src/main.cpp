@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/desktop_alerts.h"
 #include "app/list_actions.h"
 #include "app/main_window.h"
 #include "cli/command_line.h"
@@ -135,6 +136,8 @@ int main(int argc, char* argv[]) {
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
     }
     vantrel::InstallListActions(*window);
+    // Owned by the window; listens to the lists it fills from the first one on.
+    new vantrel::DesktopAlerts(*window);
     window->onOpenSettings = [&window] { vantrel::OpenSettingsWindow(*window); };
     // Start-up's first fetch lets events run before there is a loop for quit()
     // to end, so a close (or a signal) then is remembered here and honoured.

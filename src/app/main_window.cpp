@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/marker_images.h"
 #include "app/settings_apply.h"
@@ -16,6 +17,7 @@
 #include "desktop/edge_hide_tick.h"
 #include "desktop/window_capture.h"
 #include "desktop/window_stacking.h"
+#include "rules/rules_file.h"
 #include "settings/autorun.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
@@ -81,6 +83,7 @@ QIcon ProgramIcon() {
 
 MainWindow::MainWindow(std::filesystem::path settingsPath)
     : settingsPath_(std::move(settingsPath)),
+      rulesPath_(settingsPath_.parent_path() / "rules.json"),
       refresh_(state_, list_, buttons_),
       autoSave_(state_, list_, refresh_) {
     setObjectName(QStringLiteral("MainWindow"));
@@ -263,11 +266,20 @@ void MainWindow::ApplyButtonStyles() {
 
 void MainWindow::StartUp() {
     state_ = AppState{};
+    LoadRules();
     InstallTray();
     PlaceAtTopRight();
     fonts_ = {SkinFont(12), SkinFont(14), SkinFont(20)};
     SetUpList();
     ApplyStartupSettings();
+}
+
+void MainWindow::LoadRules() {
+    const RulesLoad load = LoadRulesFile(rulesPath_);
+    state_.rules = RuleSet(load.rules.rules);
+    state_.doNotDisturb = load.rules.doNotDisturb;
+    state_.rulesStatus = load.Status();
+    if (!state_.rulesStatus.empty()) std::fprintf(stderr, "%s\n", state_.rulesStatus.c_str());
 }
 
 void MainWindow::InstallTray() {

@@ -39,6 +39,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     static constexpr int kDesignWidth = 308;
     static constexpr int kDesignHeight = 542;
 
+    // rules.json is read from the settings file's folder.
     explicit MainWindow(std::filesystem::path settingsPath = SettingsPath());
     ~MainWindow() override;
 
@@ -72,6 +73,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void SetAutoSavePeriodForTests(int ms) { autoSavePeriodForTestsMs_ = ms; }
 
     AppState& State() { return state_; }
+    const std::filesystem::path& RulesFilePath() const { return rulesPath_; }
     ListModel& List() { return list_; }
     SourceButtons& Buttons() { return buttons_; }
     RefreshCycle& Refresh() { return refresh_; }
@@ -104,6 +106,8 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void PlaceAtTopRight();
     void SetUpList();
     void ApplyStartupSettings();
+    // Reads rules.json (keeping a broken one aside) into the state.
+    void LoadRules();
     void ApplyButtonStyles();
     void RefreshAgeLabel();
     // Each source button's tooltip tells which request answered last.
@@ -111,6 +115,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     CaptionButton* SourceButton(SourceId source) const;
 
     std::filesystem::path settingsPath_;
+    std::filesystem::path rulesPath_;
     AppState state_;
     ListModel list_;
     ListModel spareList_;
