@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include "app/main_window.h"
+#include "app/rule_highlight.h"
 #include "net/local_text.h"
 #include "sources/search_links.h"
 #include "toolkit/core_bridge.h"
@@ -45,6 +46,9 @@ void ShowDescription(MainWindow& window, int row) {
     window.ApplyDocking(false);
     TipOptions tip;
     tip.text = QStringFromLocal(CellText(window, row, kDescriptionColumn));
+    const QString rules = QStringFromLocal(RuleTip(window.State(), window.List(), row));
+    if (!rules.isEmpty())
+        tip.text += (tip.text.isEmpty() ? QString() : QStringLiteral("\n")) + rules;
     tip.displayMs = 5000;
     tip.background = 0xFFFFFFFF;
     tip.textColor = 0xFF4C4C4C;

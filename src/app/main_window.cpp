@@ -11,6 +11,8 @@
 #include <cstdio>
 
 #include "app/marker_images.h"
+#include "app/rule_highlight.h"
+#include "app/rules_window.h"
 #include "app/settings_apply.h"
 #include "app/source_health.h"
 #include "app/taskbar_button.h"
@@ -237,6 +239,13 @@ void MainWindow::ConnectControls() {
         connect(button, &HoverButton::PointerLeft, this,
                 [this, source] { buttons_.PointerLeft(source); });
     }
+    // The rows' tooltips name the rules they matched; Baidu rows show theirs
+    // in the description tip instead.
+    connect(listView_, &ListView::RowHovered, this, [this](int row) {
+        const bool own = state_.currentSource != SourceId::kBaidu;
+        listView_->setToolTip(own ? QStringFromLocal(RuleTip(state_, list_, row)) : QString());
+    });
+    connect(listView_, &ListView::RowsLeft, this, [this] { listView_->setToolTip(QString()); });
     buttons_.SetListener([this] { ApplyButtonStyles(); });
     refresh_.SetFetchListener([this] {
         RefreshAgeLabel();
@@ -365,6 +374,10 @@ void MainWindow::RestartAutoSaveTimer() {
     SetTimerInterval(autoSaveTimer_, minutesMs > 0 && autoSavePeriodForTestsMs_ > 0
                                          ? autoSavePeriodForTestsMs_
                                          : minutesMs);
+}
+
+void MainWindow::OpenRules() {
+    OpenRulesWindow(*this);
 }
 
 void MainWindow::RefreshAgeLabel() {

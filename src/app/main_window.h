@@ -66,6 +66,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void ApplyTaskbarButton(bool shown) override;
     void ApplyLaunchAtStartup(bool on) override;
     void RestartAutoSaveTimer() override;
+    void OpenRules() override;
     QWidget& Window() override { return *this; }
     void ShowTip(const QString& text) override;
     // A period in milliseconds used instead of the minutes while auto-save is
