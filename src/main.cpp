@@ -2,6 +2,7 @@
 #include <QSocketNotifier>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -14,8 +15,10 @@
 #include "app/list_actions.h"
 #include "app/main_window.h"
 #include "cli/command_line.h"
+#include "cli/history_printer.h"
 #include "cli/list_exporter.h"
 #include "cli/list_printer.h"
+#include "history/history_store.h"
 #include "media/media_player.h"
 #include "net/pending_messages.h"
 #include "settings/settings_window.h"
@@ -51,15 +54,39 @@ vantrel::FetchRoutine FetchRoutineOf(vantrel::SourceId source) {
     return kFetchRoutines[static_cast<int>(source) - 1];
 }
 
-int PrintAndExit(const vantrel::CommandLine& options) {
-    const vantrel::SourceId source = *vantrel::SourceFromName(options.print);
-    const vantrel::PrintedList printed =
-        vantrel::PrintList(source, FetchRoutineOf(source), options.json);
+// A store that cannot be used leaves the lists as they are and says so once.
+void TellStoreProblem(const vantrel::HistoryStore& store) {
+    if (!store.Problem().empty()) std::fprintf(stderr, "history: %s\n", store.Problem().c_str());
+}
+
+int WritePrinted(const vantrel::PrintedList& printed, bool verbose) {
     std::fwrite(printed.output.data(), 1, printed.output.size(), stdout);
     if (!printed.rulesStatus.empty()) std::fprintf(stderr, "%s\n", printed.rulesStatus.c_str());
     if (!printed.reason.empty()) std::fprintf(stderr, "%s\n", printed.reason.c_str());
-    if (options.verbose) std::fprintf(stderr, "%s\n", printed.health.c_str());
+    if (verbose) std::fprintf(stderr, "%s\n", printed.health.c_str());
     return printed.status;
+}
+
+int PrintAndExit(const vantrel::CommandLine& options) {
+    const vantrel::SourceId source = *vantrel::SourceFromName(options.print);
+    vantrel::HistoryStore store;
+    TellStoreProblem(store);
+    if (options.stored) {
+        const vantrel::StoredPrint stored = vantrel::PrintStored(source, options.json, store);
+        if (!stored.fetchedAt.empty()) std::fprintf(stderr, "%s\n", stored.fetchedAt.c_str());
+        return WritePrinted(stored.printed, options.verbose);
+    }
+    return WritePrinted(vantrel::PrintList(source, FetchRoutineOf(source), options.json,
+                                           vantrel::SettingsPath(), &store),
+                        options.verbose);
+}
+
+int HistoryAndExit(const vantrel::CommandLine& options) {
+    vantrel::HistoryStore store;
+    TellStoreProblem(store);
+    return WritePrinted(vantrel::PrintHistory(*vantrel::SourceFromName(options.history),
+                                              options.since, options.json, store),
+                        false);
 }
 
 int ExportAndExit(const vantrel::CommandLine& options) {
@@ -80,6 +107,12 @@ int AutoSavePeriodForTests() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef __GLIBC__
+    // Answers of megabytes pass through request threads, each with a heap of
+    // its own that would keep their pages; blocks this large are mapped on
+    // their own and go back to the system when freed.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     const vantrel::CommandLine options = vantrel::ParseCommandLine(argc, argv);
     if (!options.error.empty()) {
         std::fprintf(stderr, "%s: %s (try --help)\n", argv[0], options.error.c_str());
@@ -93,6 +126,11 @@ int main(int argc, char* argv[]) {
         std::fputs(vantrel::VersionText().c_str(), stdout);
         return 0;
     }
+    if (options.stored && options.print.empty()) {
+        std::fprintf(stderr, "%s: --stored goes with --print (try --help)\n", argv[0]);
+        return 2;
+    }
+    if (!options.history.empty()) return HistoryAndExit(options);
     // The demo server lives as long as the program; every host points at it.
     std::unique_ptr<vantrel::DemoServer> demo;
     std::string serviceBase = options.serviceBase;

@@ -47,7 +47,8 @@ struct AppState : SettingsFields {
     // instead of the source's usual action (empty for most rows).
     std::vector<std::string> rowPages;
     std::array<SourceHealth, SOURCE_COUNT> health{};
-    bool fetching = false;  // a fetch is waiting for its answer
+    SourceId listSource = SourceId::kNone;  // whose rows the list holds
+    bool fetching = false;                  // a fetch is waiting for its answer
 
     // rules.json: the rules, its "勿扰" switch, and (UTF-8) why the file is
     // not in use when it could not be read.

@@ -4,6 +4,9 @@
 #include <QEvent>
 #include <QUrl>
 
+#include <memory>
+#include <utility>
+
 #include "app/main_window.h"
 #include "app/rule_highlight.h"
 #include "net/local_text.h"
@@ -118,11 +121,17 @@ void InstallListActions(MainWindow& window) {
     list.installEventFilter(new FocusOnEnter(&list));
     QObject::connect(&list, &ListView::RowActivated, &window,
                      [&window](int row) { OpenRowLink(window, row); });
-    QObject::connect(&list, &ListView::RowHovered, &window, [&window](int row) {
-        if (window.State().currentSource == SourceId::kBaidu) ShowDescription(window, row);
+    // The description goes with the rows however they go, a switch to
+    // another source included.
+    auto describing = std::make_shared<bool>(false);
+    QObject::connect(&list, &ListView::RowHovered, &window, [&window, describing](int row) {
+        if (window.State().currentSource != SourceId::kBaidu) return;
+        ShowDescription(window, row);
+        *describing = true;
     });
-    QObject::connect(&list, &ListView::RowsLeft, &window, [&window] {
-        if (window.State().currentSource == SourceId::kBaidu) HideDescription(window);
+    QObject::connect(&list, &ListView::RowsLeft, &window, [&window, describing] {
+        if (!std::exchange(*describing, false)) return;
+        HideDescription(window);
     });
     QObject::connect(&window.ViewAllLink(), &LinkLabel::Clicked, &window, [&window] {
         OpenLink(FullBoardLink(static_cast<int>(window.State().currentSource)));

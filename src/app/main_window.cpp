@@ -85,7 +85,7 @@ QIcon ProgramIcon() {
 
 MainWindow::MainWindow(std::filesystem::path settingsPath)
     : settingsPath_(std::move(settingsPath)),
-      rulesPath_(settingsPath_.parent_path() / "rules.json"),
+      rulesPath_(RulesPath(settingsPath_)),
       refresh_(state_, list_, buttons_),
       autoSave_(state_, list_, refresh_) {
     setObjectName(QStringLiteral("MainWindow"));

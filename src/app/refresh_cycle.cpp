@@ -1,5 +1,7 @@
 #include "app/refresh_cycle.h"
 
+#include <algorithm>
+#include <random>
 #include <utility>
 
 #include "app/fill_row.h"
@@ -56,17 +58,18 @@ void RefreshCycle::RefreshCurrentSource() {
         heldRefresh_ = true;
         return;
     }
-    if (IsSourceNumber(static_cast<int>(state_.currentSource))) FetchSource(state_.currentSource);
+    const int n = static_cast<int>(state_.currentSource);
+    // After failures the timer's ticks hold off; a click never does.
+    if (IsSourceNumber(n) && backoff_[n - 1].Allows(clock_())) FetchSource(state_.currentSource);
 }
 
 bool RefreshCycle::FetchSource(SourceId source) {
     const int n = static_cast<int>(source);
     if (!IsSourceNumber(n)) return false;
     const std::uint64_t generation = ++generation_;
-    list_.DeleteItem(-1);
-    state_.rowPages.clear();
-    state_.rowRules.clear();
-    if (source == SourceId::kDouyin) state_.rowLinks.clear();
+    // Another source's rows go at once; this source's stay on screen until a
+    // new list replaces them, so a failed refresh leaves them as they were.
+    if (state_.listSource != source) ClearRows(source);
     if (!routines_[n - 1]) return false;
 
     // Copied: a fetch started while this one waits may replace the routine.
@@ -77,18 +80,38 @@ bool RefreshCycle::FetchSource(SourceId source) {
     if (generation != generation_) return false;
     state_.fetching = false;
 
-    int rank = result.rankBase;
-    for (const ListEntry& entry : result.entries) {
-        ApplyRuleHighlight(list_, state_, source, FillRow(list_, state_, rank++, entry));
-        state_.rowPages.push_back(entry.page);
-        if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
+    const bool keepsRows = result.entries.empty() && list_.ItemCount() > 0;
+    if (!keepsRows) {
+        ClearRows(source);
+        int rank = result.rankBase;
+        for (const ListEntry& entry : result.entries) {
+            ApplyRuleHighlight(list_, state_, source, FillRow(list_, state_, rank++, entry));
+            state_.rowPages.push_back(entry.page);
+            if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
+        }
+        if (!result.entries.empty()) state_.listSource = source;
     }
     const TimePoint now = clock_();
     RecordFetch(state_.health[n - 1], result, now);
-    if (MovesLastUpdate(source, result.status)) state_.lastUpdate = now;
+    int retryAfter = 0;
+    for (const RequestFailure& failure : result.failures)
+        retryAfter = std::max(retryAfter, failure.retryAfterSeconds);
+    backoff_[n - 1].Record(result.answeredBy < 0, retryAfter, now,
+                           std::uniform_real_distribution<double>(0.0, 1.0)(jitter_));
+    // Kept rows keep their age.
+    if (!keepsRows && MovesLastUpdate(source, result.status)) state_.lastUpdate = now;
     if (listener_) listener_();
     if (fillListener_ && !result.entries.empty()) fillListener_(source, result);
     return true;
+}
+
+// The row links are Douyin's alone: only its fetches touch them.
+void RefreshCycle::ClearRows(SourceId fetching) {
+    list_.DeleteItem(-1);
+    state_.rowPages.clear();
+    state_.rowRules.clear();
+    if (fetching == SourceId::kDouyin) state_.rowLinks.clear();
+    state_.listSource = SourceId::kNone;
 }
 
 void RefreshCycle::Hold() {

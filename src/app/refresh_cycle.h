@@ -3,8 +3,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <random>
 
 #include "app/app_state.h"
+#include "app/refresh_backoff.h"
 #include "app/source_buttons.h"
 #include "model/list_model.h"
 #include "sources/fetch_result.h"
@@ -38,13 +40,15 @@ class RefreshCycle {
     void SelectSource(SourceId source);
 
     // The refresh timer's tick: fetches the current source; no source, nothing.
+    // After a failed fetch the source's ticks hold off (RefreshBackoff).
     void RefreshCurrentSource();
 
-    // Empties the list (and, for Douyin, the row links), runs the source's
+    // Empties the list when it shows another source, runs the source's
     // routine, fills one row per entry, notes the source's health and moves
-    // lastUpdate unless the request failed outright. The routines let pending events run, so
-    // another fetch can start inside this one: the later one wins and this one returns false
-    // without touching the list. Also false for a source without a routine.
+    // lastUpdate unless the request failed outright. A fetch that brings no
+    // entries leaves this source's rows, and their age, as they were. The routines let pending
+    // events run, so another fetch can start inside this one: the later one wins and this one
+    // returns false without touching the list. Also false for a source without a routine.
     bool FetchSource(SourceId source);
 
     // While held (an export is reading the list), clicks and refresh ticks
@@ -54,6 +58,8 @@ class RefreshCycle {
     void Release();
 
   private:
+    void ClearRows(SourceId fetching);
+
     AppState& state_;
     ListModel& list_;
     SourceButtons& buttons_;
@@ -62,6 +68,8 @@ class RefreshCycle {
     std::uint64_t generation_ = 0;
     int holds_ = 0;
     SourceId heldSelection_ = SourceId::kNone;
+    std::array<RefreshBackoff, SOURCE_COUNT> backoff_{};
+    std::minstd_rand jitter_{std::random_device{}()};
     bool heldRefresh_ = false;
     std::function<void()> listener_;
     FillListener fillListener_;

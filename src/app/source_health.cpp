@@ -85,9 +85,14 @@ std::string HealthText(SourceId source, const SourceHealth& health) {
 std::string StatusLabelText(const AppState& state, TimePoint now) {
     if (state.fetching) return Utf8ToLocal("正在加载…");
     const int n = static_cast<int>(state.currentSource);
-    if (IsSourceNumber(n) && state.health[n - 1].lastFetchFailed) return Utf8ToLocal("加载失败");
+    const bool failed = IsSourceNumber(n) && state.health[n - 1].lastFetchFailed;
+    // A list still on screen keeps its age, with the failure beside it.
+    const bool listShown =
+        state.listSource == state.currentSource && state.lastUpdate != TimePoint{};
+    if (failed && !listShown) return Utf8ToLocal("加载失败");
     if (state.lastUpdate == TimePoint{}) return {};
-    return AgeLabelText(now, state.lastUpdate);
+    const std::string age = AgeLabelText(now, state.lastUpdate);
+    return failed ? age + Utf8ToLocal(" · 加载失败") : age;
 }
 
 }  // namespace vantrel

@@ -22,8 +22,10 @@ std::string RequestName(int request);
 // local text.
 std::string HealthText(SourceId source, const SourceHealth& health);
 
-// The age label: "正在加载…" while a fetch waits, "加载失败" when the current
-// source's latest fetch got no list, else the age; empty before any fetch.
+// The age label: "正在加载…" while a fetch waits, else the age of the list on
+// screen, followed by " · 加载失败" when the current source's latest fetch got
+// no list; "加载失败" alone when the list shows nothing of that source; empty
+// before any fetch.
 std::string StatusLabelText(const AppState& state, TimePoint now);
 
 }  // namespace vantrel

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <iterator>
 
+#include "history/history_report.h"
+
 namespace vantrel {
 namespace {
 
@@ -37,6 +39,26 @@ std::string ApplyPrint(CommandLine& line, std::string_view value) {
         return "--print wants weibo, baidu, toutiao, douyin or 1-4, not " + std::string(value);
     }
     line.print = std::string(value);
+    return {};
+}
+
+std::string ApplyStored(CommandLine& line, std::string_view) {
+    line.stored = true;
+    return {};
+}
+
+std::string ApplyHistory(CommandLine& line, std::string_view value) {
+    if (!IsSourceName(value)) {
+        return "--history wants weibo, baidu, toutiao, douyin or 1-4, not " + std::string(value);
+    }
+    line.history = std::string(value);
+    return {};
+}
+
+std::string ApplySince(CommandLine& line, std::string_view value) {
+    const std::optional<std::chrono::seconds> since = ParseHistoryDuration(value);
+    if (!since) return "--since wants a positive number and m, h or d, like 90m, 24h or 7d";
+    line.since = *since;
     return {};
 }
 
@@ -137,9 +159,23 @@ const std::vector<CommandLineOption>& CommandLineOptions() {
          &ApplyDemo, true},
         {"--print", "SOURCE",
          "write the list of SOURCE (weibo, baidu, toutiao, douyin or 1-4) to standard output "
-         "as tab-separated UTF-8 and exit: 0 filled, 1 nothing to fill, 2 no answer",
+         "as tab-separated UTF-8 and exit: 0 filled, 1 nothing to fill, 2 no answer; a filled "
+         "list is stored, and its change column says how each row moved since the previous "
+         "stored list (+n, -n, new)",
          &ApplyPrint},
-        {"--format", "FORMAT", "with --print: tsv (the default) or json", &ApplyFormat},
+        {"--stored", "",
+         "with --print: the last list of SOURCE the program stored, without any request; the "
+         "change column stays empty and the list's fetch time goes to standard error; exit 1 "
+         "when none is stored",
+         &ApplyStored},
+        {"--history", "SOURCE",
+         "write every topic of SOURCE seen in the stored lists of the last --since (title, "
+         "first_seen, last_seen, best_rank, latest_rank, appearances) and exit: 0, or 1 when "
+         "none was stored then",
+         &ApplyHistory},
+        {"--since", "DURATION", "with --history: like 90m, 24h (the default) or 7d", &ApplySince},
+        {"--format", "FORMAT", "with --print or --history: tsv (the default) or json",
+         &ApplyFormat},
         {"--export", "SOURCE FILE",
          "write the list of SOURCE as a spreadsheet (.xls) to FILE and exit: 0 filled, 1 nothing "
          "to fill (the file holds the header row), 2 no answer (no file), 3 the file could not "

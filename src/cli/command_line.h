@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,9 +15,12 @@ struct CommandLine {
     bool demo = false;  // serve built-in sample answers from a loopback server inside the program
     bool demoFallback = false;  // --demo=fallback: the demo fails every documented list request
     std::string print;          // --print SOURCE: write the list to standard output, no window
-    bool json = false;          // --format json instead of tab-separated lines
-    bool verbose = false;       // with --print: the source's health to standard error
-    std::string exportSource;   // --export SOURCE FILE: write the list as a spreadsheet, no window
+    bool stored = false;        // with --print: the last stored list, no request
+    std::string history;        // --history SOURCE: the topics stored over `since`, no window
+    std::chrono::seconds since{24 * 3600};  // --since DURATION
+    bool json = false;                      // --format json instead of tab-separated lines
+    bool verbose = false;                   // with --print: the source's health to standard error
+    std::string exportSource;  // --export SOURCE FILE: write the list as a spreadsheet, no window
     std::string exportFile;
     int timeoutSeconds = 0;  // --timeout: of every service request; 0 keeps the default
     bool help = false;

@@ -1,13 +1,16 @@
 #include "cli/list_printer.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "app/source_buttons.h"
 #include "app/source_health.h"
+#include "history/history_store.h"
 #include "model/list_model.h"
 #include "net/code_page.h"
+#include "rules/rules_file.h"
 #include "rules/strict_json.h"
 #include "settings/encrypted_store.h"
 #include "settings/settings_file.h"
@@ -15,8 +18,8 @@
 namespace vantrel {
 namespace {
 
-constexpr std::array<std::string_view, 7> kColumns = {
-    "rank", "title", "tag", "desc", "rank_marker", "tag_marker", "title_color"};
+constexpr std::array<std::string_view, 8> kColumns = {
+    "rank", "title", "tag", "desc", "rank_marker", "tag_marker", "title_color", "change"};
 constexpr std::string_view kRulesColumn = "rules";
 
 struct PrintedRow {
@@ -62,7 +65,19 @@ std::vector<std::string> RowValues(const ListRow& row, const std::string& tag) {
             text(3),
             VisibleElement(row.cells[0]),
             VisibleElement(row.cells[2]),
-            ColorHex(row.cells[1].color)};
+            ColorHex(row.cells[1].color),
+            ""};
+}
+
+// The filled list as the store keeps it: UTF-8, ranks as the list shows them.
+HistoryList ToHistoryList(SourceId source, const ScriptFetch& fetched, const std::string& request) {
+    HistoryList list{SourceKey(source), std::chrono::system_clock::now(), request, {}};
+    for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
+         ++row) {
+        list.rows.push_back({fetched.rankBase + row, ToUtf8(fetched.list.Row(row).cells[1].text),
+                             ToUtf8(fetched.tags[row]), std::nullopt, ToUtf8(fetched.links[row])});
+    }
+    return list;
 }
 
 std::string FormatTsv(const std::vector<PrintedRow>& rows) {
@@ -103,21 +118,25 @@ std::string FormatJson(const std::vector<PrintedRow>& rows, const std::string& r
 
 std::optional<SourceId> SourceFromName(std::string_view name) {
     for (int i = 0; i < SOURCE_COUNT; ++i) {
-        if (name == SOURCE_NAMES[i] || name == std::to_string(i + 1))
+        if (name == SOURCE_NAMES[i] || name == std::to_string(i + 1)) {
             return static_cast<SourceId>(i + 1);
+        }
     }
     return std::nullopt;
 }
 
+std::string SourceKey(SourceId source) {
+    return std::string(SOURCE_NAMES[static_cast<int>(source) - 1]);
+}
+
 ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
-                           const std::filesystem::path& settingsPath,
-                           const std::filesystem::path& rulesPath) {
+                           const std::filesystem::path& settingsPath) {
     AppState state;
     ScriptFetch fetched;
     SourceButtons buttons;
     SetUpTrendingColumns(fetched.list);
     ApplyKeywordSettings(state, settingsPath);
-    const RulesLoad rules = LoadRulesFile(rulesPath);
+    const RulesLoad rules = LoadRulesFile(RulesPath(settingsPath));
     state.rules = RuleSet(rules.rules.rules);
     fetched.rulesStatus = rules.Status();
     RefreshCycle cycle(state, fetched.list, buttons);
@@ -126,8 +145,11 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
     cycle.SetFetchRoutine(source, [&] {
         FetchResult result = fetch();
         status = result.status;
-        for (const ListEntry& entry : result.entries)
+        fetched.rankBase = result.rankBase;
+        for (const ListEntry& entry : result.entries) {
             fetched.tags.push_back(entry.tag);
+            fetched.links.push_back(entry.page.empty() ? entry.links : entry.page);
+        }
         return result;
     });
     cycle.FetchSource(source);
@@ -153,9 +175,8 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
 }
 
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
-                      const std::filesystem::path& settingsPath,
-                      const std::filesystem::path& rulesPath) {
-    const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath, rulesPath);
+                      const std::filesystem::path& settingsPath, HistoryStore* store) {
+    const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath);
     std::vector<PrintedRow> rows;
     for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
          ++row) {
@@ -168,6 +189,11 @@ PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
     const SourceHealth& health = fetched.health;
     printed.health = ToUtf8(HealthText(source, health));
     const std::string request = health.answeredBy < 0 ? "" : ToUtf8(RequestName(health.answeredBy));
+    if (store != nullptr && fetched.status == 0) {
+        const HistoryStore::Stored stored = store->Store(ToHistoryList(source, fetched, request));
+        for (size_t row = 0; row < rows.size() && row < stored.changes.size(); ++row)
+            rows[row].values.back() = ChangeText(stored.changes[row]);
+    }
     printed.output = json ? FormatJson(rows, request, printed.health) : FormatTsv(rows);
     printed.status = fetched.status;
     printed.reason = fetched.reason;

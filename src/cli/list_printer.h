@@ -9,12 +9,16 @@
 #include "app/app_state.h"
 #include "app/refresh_cycle.h"
 #include "model/list_model.h"
-#include "rules/rules_file.h"
 
 namespace vantrel {
 
+class HistoryStore;
+
 // "weibo", "baidu", "toutiao", "douyin" or "1".."4"; nothing for anything else.
 std::optional<SourceId> SourceFromName(std::string_view name);
+
+// The source's name in the history store and on the command line: "weibo", ...
+std::string SourceKey(SourceId source);
 
 // A source fetched once for a script, without a window.
 struct ScriptFetch {
@@ -22,18 +26,19 @@ struct ScriptFetch {
     std::string reason;             // one line for standard error when status is not 0
     ListModel list;                 // the trending columns, filled as the window fills them
     std::vector<std::string> tags;  // each row's tag word, which the list shows as a picture
-    SourceHealth health;            // which request answered, the last failure
+    std::vector<std::string> links;  // each row's page, else its video links; may be empty
+    int rankBase = 0;                // the rank of the first row: 0 (pinned) or 1
+    SourceHealth health;             // which request answered, the last failure
     // Per row, the names (UTF-8) of the rules of rules.json its title matched, in the file's order.
     std::vector<std::vector<std::string>> rowRules;
     std::string rulesStatus;  // UTF-8: why rules.json was not used; empty when it was or is missing
 };
 
 // Runs a source's fetch into the same list model the window shows, with the
-// keyword highlight the settings file asks for and the rules of the rules
-// file (which, when it cannot be used, is kept aside as any start keeps it).
+// keyword highlight the settings file asks for and the rules of the rules file
+// beside it (which, when it cannot be used, is kept aside as any start keeps it).
 ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
-                           const std::filesystem::path& settingsPath = SettingsPath(),
-                           const std::filesystem::path& rulesPath = RulesPath());
+                           const std::filesystem::path& settingsPath = SettingsPath());
 
 struct PrintedList {
     int status = 2;      // 0 filled, 1 answered but filled nothing, 2 the request failed
@@ -44,11 +49,14 @@ struct PrintedList {
 };
 
 // Fetches as FetchForScript and writes the rows for scripts: tab-separated columns rank, title,
-// tag, desc, rank_marker, tag_marker, title_color, rules (the names of the rules the row matched,
-// joined by ", "), or the same rows as JSON objects, where "rules" is an array and which also
-// carry the request that answered ("request") and the source's health ("health").
+// tag, desc, rank_marker, tag_marker, title_color, change, rules, or the same rows as JSON
+// objects, where "rules" is an array and which also carry the request that answered ("request")
+// and the source's health ("health"). With a store, a filled list is stored there and `change`
+// compares each row with the source's previous stored list ("+n", "-n", "new"); empty without
+// one. `rules` names the rules of the rules file the row's title matched, joined by ", " in the
+// file's order.
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
                       const std::filesystem::path& settingsPath = SettingsPath(),
-                      const std::filesystem::path& rulesPath = RulesPath());
+                      HistoryStore* store = nullptr);
 
 }  // namespace vantrel

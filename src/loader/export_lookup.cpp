@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "loader/pe_image.h"
+#include "loader/pe_layout.h"
 
 namespace vantrel {
 namespace {
@@ -20,13 +21,13 @@ struct ExportTables {
 std::optional<ExportTables> ReadExportTables(pe::Bytes image) {
     if (image.U16(0) != pe::kDosMagic) return std::nullopt;
     auto nt = image.U32(pe::kLfanewOffset);
-    if (!nt || !image.Holds(*nt, pe::kNtHeadersSize) || image.U32(*nt) != pe::kNtSignature) {
-        return std::nullopt;
-    }
-    if (*image.U32(*nt + pe::kNumberOfRvaAndSizes) <= pe::kExportDirectory) return std::nullopt;
+    if (!nt || image.U32(*nt) != pe::kNtSignature) return std::nullopt;
+    const pe::Layout* layout = pe::LayoutAt(image, *nt);
+    if (layout == nullptr || !image.Holds(*nt, layout->NtHeadersSize())) return std::nullopt;
+    if (*image.U32(*nt + layout->numberOfRvaAndSizes) <= pe::kExportDirectory) return std::nullopt;
     ExportTables t;
-    t.directory = *image.U32(*nt + pe::kDataDirectories);
-    t.directorySize = *image.U32(*nt + pe::kDataDirectories + 4);
+    t.directory = *image.U32(*nt + layout->dataDirectories);
+    t.directorySize = *image.U32(*nt + layout->dataDirectories + 4);
     if (t.directory == 0 || !image.Holds(t.directory, pe::kExportDirectorySize))
         return std::nullopt;
     t.functionCount = *image.U32(t.directory + 20);
@@ -72,8 +73,10 @@ std::span<const std::uint8_t> LoadedImage(std::uintptr_t base) {
     if (dos.U16(0) != pe::kDosMagic) return {};
     const std::uint32_t nt = *dos.U32(pe::kLfanewOffset);
     const std::uint64_t sizeAt = std::uint64_t{nt} + pe::kSizeOfImage;
-    const std::uint32_t size = *pe::Bytes(data, sizeAt + 4).U32(sizeAt);
-    if (size < std::uint64_t{nt} + pe::kNtHeadersSize) return {};
+    const pe::Bytes headers(data, sizeAt + 4);
+    const std::uint32_t size = *headers.U32(sizeAt);
+    const pe::Layout* layout = pe::LayoutAt(headers, nt);
+    if (layout == nullptr || size < std::uint64_t{nt} + layout->NtHeadersSize()) return {};
     return {data, size};
 }
 

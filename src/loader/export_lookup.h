@@ -6,10 +6,10 @@
 
 namespace vantrel {
 
-// Two ways to find an exported function of a mapped PE32 image by name. Both
-// answer the function's address (image base plus its relative address), or 0
-// when the image has no such export or its export tables are malformed; every
-// table read is checked against the mapped image.
+// Two ways to find an exported function of a mapped PE32 or PE32+ image by
+// name. Both answer the function's address (image base plus its relative
+// address), or 0 when the image has no such export or its export tables are
+// malformed; every table read is checked against the mapped image.
 //
 // The name walk reads the export names as texts lying one after another from
 // the first name on, and takes the function at the same position as the

@@ -19,8 +19,12 @@ std::size_t PageSize() {
     return static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
+bool FitsBelow(std::uint64_t limit, std::uint64_t address, std::uint64_t length) {
+    return address != 0 && length <= limit && address <= limit - length;
+}
+
 bool FitsLow(std::uint64_t address, std::uint64_t length) {
-    return address != 0 && length <= kAddressLimit && address <= kAddressLimit - length;
+    return FitsBelow(kAddressLimit, address, length);
 }
 
 void* MapAnonymous(void* hint, std::size_t length, int extraFlags) {
@@ -66,15 +70,26 @@ std::uintptr_t LinuxModulePlatform::MapLow(std::size_t length) {
     return 0;
 }
 
-std::uintptr_t LinuxModulePlatform::Reserve(std::uintptr_t address, std::size_t size) {
+std::uintptr_t LinuxModulePlatform::MapAnywhere(std::size_t length) {
+    void* got = MapAnonymous(nullptr, length, 0);
+    return got == MAP_FAILED ? 0 : reinterpret_cast<std::uintptr_t>(got);
+}
+
+bool LinuxModulePlatform::Loads(std::uint16_t, ImageWidth) {
+    return true;
+}
+
+std::uintptr_t LinuxModulePlatform::Reserve(std::uintptr_t address, std::size_t size,
+                                            ImageWidth width) {
     ++reserveCalls_;
     const std::size_t page = PageSize();
     if (size == 0 || size > kAddressLimit || address % page != 0) return 0;
     const std::size_t length = (size + page - 1) / page * page;
+    const bool low = width == ImageWidth::k32;
     std::uintptr_t base = 0;
     if (address == 0) {
-        base = MapLow(length);
-    } else if (FitsLow(address, length)) {
+        base = low ? MapLow(length) : MapAnywhere(length);
+    } else if (FitsBelow(low ? kAddressLimit : UINTPTR_MAX, address, length)) {
         base = MapAt(address, length);
     }
     if (base != 0) reservations_[base] = length;
@@ -127,6 +142,11 @@ std::uintptr_t LinuxModulePlatform::FindFunction(ModuleHandle module, std::uint1
         if (f.ordinal == ordinal) return f.address;
     }
     return 0;
+}
+
+// No code of the image runs here, so nothing unwinds through it.
+bool LinuxModulePlatform::RegisterExceptionTable(std::uintptr_t, std::uint32_t, std::uint32_t) {
+    return true;
 }
 
 // Without a way to run the entry point the library cannot be set up.

@@ -26,15 +26,16 @@ struct ImportedLibrary {
     bool loaded = false;
 };
 
-// x86 entry-point code cannot run in this process: whoever loads an image
-// here says what running its entry point means.
+// Windows entry-point code cannot run in this process: whoever loads an
+// image here says what running its entry point means.
 using EntryPointCall = std::function<int(std::uintptr_t entry, std::uintptr_t base,
                                          std::uint32_t reason, std::uint32_t reserved)>;
 
-// Loads images into anonymous memory below 4 GiB (so the image's 32-bit
-// words can hold its addresses), readable and writable but never executable,
-// and resolves imports from the libraries it was given. Reservations still
-// held when it goes away are released with it.
+// Loads images of either width and any machine, since none of their code
+// runs here, into anonymous memory that is readable and writable but never
+// executable: PE32 images below 4 GiB (so their 32-bit words can hold their
+// addresses), PE32+ images anywhere. Imports are resolved from the libraries
+// it was given. Reservations still held when it goes away are released with it.
 class LinuxModulePlatform : public ModulePlatform {
   public:
     LinuxModulePlatform(std::vector<ImportedLibrary> libraries, EntryPointCall callEntryPoint);
@@ -42,12 +43,15 @@ class LinuxModulePlatform : public ModulePlatform {
     LinuxModulePlatform(const LinuxModulePlatform&) = delete;
     LinuxModulePlatform& operator=(const LinuxModulePlatform&) = delete;
 
-    std::uintptr_t Reserve(std::uintptr_t address, std::size_t size) override;
+    bool Loads(std::uint16_t machine, ImageWidth width) override;
+    std::uintptr_t Reserve(std::uintptr_t address, std::size_t size, ImageWidth width) override;
     void Release(std::uintptr_t base) override;
     ModuleHandle FindModule(const char* name) override;
     ModuleHandle LoadModule(const char* name) override;
     std::uintptr_t FindFunction(ModuleHandle module, const char* name) override;
     std::uintptr_t FindFunction(ModuleHandle module, std::uint16_t ordinal) override;
+    bool RegisterExceptionTable(std::uintptr_t base, std::uint32_t address,
+                                std::uint32_t size) override;
     int CallEntryPoint(std::uintptr_t entry, std::uintptr_t base, std::uint32_t reason,
                        std::uint32_t reserved) override;
 
@@ -58,6 +62,7 @@ class LinuxModulePlatform : public ModulePlatform {
   private:
     std::uintptr_t MapAt(std::uintptr_t address, std::size_t length);
     std::uintptr_t MapLow(std::size_t length);
+    std::uintptr_t MapAnywhere(std::size_t length);
     const ImportedLibrary* Library(ModuleHandle module) const;
 
     std::vector<ImportedLibrary> libraries_;

@@ -7,14 +7,12 @@
 
 namespace vantrel::pe {
 
-// Offsets and values of the PE32 fields the loader reads.
+// Offsets and values of the PE fields the loader reads that PE32 and PE32+
+// images share; where the two differ, see pe_layout.h.
 inline constexpr std::uint16_t kDosMagic = 0x5A4D;         // "MZ"
 inline constexpr std::uint32_t kNtSignature = 0x00004550;  // "PE\0\0"
-inline constexpr std::uint16_t kOptionalMagicPe32 = 0x010B;
 inline constexpr std::size_t kDosHeaderSize = 64;
 inline constexpr std::size_t kLfanewOffset = 0x3C;
-inline constexpr std::size_t kNtHeadersSize = 248;
-inline constexpr std::size_t kOptionalHeaderSize = 224;
 inline constexpr std::size_t kSectionHeaderSize = 40;
 inline constexpr std::size_t kImportDescriptorSize = 20;
 inline constexpr std::size_t kExportDirectorySize = 40;
@@ -22,24 +20,26 @@ inline constexpr std::size_t kExportDirectorySize = 40;
 inline constexpr std::uint16_t kFileExecutableImage = 0x0002;
 inline constexpr std::uint16_t kFileDll = 0x2000;
 
+inline constexpr std::uint16_t kMachineI386 = 0x014C;
+inline constexpr std::uint16_t kMachineAmd64 = 0x8664;
+
 // From the start of the NT headers.
+inline constexpr std::size_t kMachine = 4;
 inline constexpr std::size_t kNumberOfSections = 6;
 inline constexpr std::size_t kSizeOfOptionalHeader = 20;
 inline constexpr std::size_t kCharacteristics = 22;
 inline constexpr std::size_t kOptionalMagic = 24;
 inline constexpr std::size_t kAddressOfEntryPoint = 40;
-inline constexpr std::size_t kImageBase = 52;
 inline constexpr std::size_t kSectionAlignment = 56;
 inline constexpr std::size_t kSizeOfImage = 80;
-inline constexpr std::size_t kNumberOfRvaAndSizes = 116;
-inline constexpr std::size_t kDataDirectories = 120;
 
 inline constexpr std::uint32_t kExportDirectory = 0;
 inline constexpr std::uint32_t kImportDirectory = 1;
+inline constexpr std::uint32_t kExceptionDirectory = 3;
 inline constexpr std::uint32_t kRelocationDirectory = 5;
 
 inline constexpr unsigned kRelocationHighLow = 3;
-inline constexpr std::uint32_t kOrdinalFlag = 0x80000000u;
+inline constexpr unsigned kRelocationDir64 = 10;
 
 inline constexpr std::uint32_t kProcessDetach = 0;
 inline constexpr std::uint32_t kProcessAttach = 1;
@@ -62,6 +62,15 @@ class Bytes {
     }
     std::optional<std::uint32_t> U32(std::uint64_t offset) const {
         return Read<std::uint32_t>(offset);
+    }
+    std::optional<std::uint64_t> U64(std::uint64_t offset) const {
+        return Read<std::uint64_t>(offset);
+    }
+    // A word of 4 or 8 bytes.
+    std::optional<std::uint64_t> Word(std::uint64_t offset, std::size_t size) const {
+        if (size == 8) return U64(offset);
+        auto word = U32(offset);
+        return word ? std::optional<std::uint64_t>(*word) : std::nullopt;
     }
 
     // Length of the zero-terminated text at offset, or nothing when no zero

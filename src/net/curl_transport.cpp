@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "net/curl_exchange.h"
+#include "net/exchange_limit.h"
 #include "net/local_text.h"
 #include "net/pending_messages.h"
 
@@ -72,6 +73,7 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     const std::string_view line(data, size * count);
+    MarkExchangeAnswered();
     return curl::CollectHeaderLine(*static_cast<curl::Response*>(user), line) ? line.size() : 0;
 }
 
@@ -93,6 +95,8 @@ bool OnSecureConnection(CURL* easy) {
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
     auto& r = *static_cast<curl::Response*>(user);
+    // A cancelled request keeps nothing more: its body is not wanted.
+    if (ExchangeCancelled()) return 0;
     size_t n = size * count;
     size_t room = MAX_BODY_BYTES - r.body.size();
     if (n > room) {
@@ -108,6 +112,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
 // CURLE_ABORTED_BY_CALLBACK) when no byte has moved for the stall limit.
 int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
     auto& r = *static_cast<curl::Response*>(user);
+    if (ExchangeStopped()) return 1;
     auto now = std::chrono::steady_clock::now();
     if (down != r.lastDown || up != r.lastUp) {
         r.lastDown = down;
@@ -151,6 +156,7 @@ bool Response::FinalHeadersDone() const {
 }
 
 Easy NewEasy(Response& response) {
+    MarkExchangeStarted();
     Easy easy(curl_easy_init());
     if (!easy) return easy;
     CURL* e = easy.get();
@@ -181,9 +187,13 @@ CURLcode VerifyTls(CURL* easy) {
 
 CURLcode SetTimeouts(CURL* easy, Response& response, long seconds) {
     response.stallLimit = std::chrono::seconds(seconds);
-    CURLcode code = curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, seconds * 1000);
-    if (code == CURLE_OK)
-        code = curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, DEADLINE_FACTOR * seconds * 1000);
+    // A caller's shared budget (exchange_limit.h) may end the exchange sooner.
+    CURLcode code =
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, RemainingMilliseconds(seconds * 1000));
+    if (code == CURLE_OK) {
+        code = curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS,
+                                RemainingMilliseconds(DEADLINE_FACTOR * seconds * 1000));
+    }
     // libcurl's own low-speed check averages over several seconds, so a
     // server that sends a little and then stops would outlast the time-out;
     // the progress callback watches for the stall itself.
@@ -295,6 +305,7 @@ CURLcode PerformPumped(CURL* easy) {
             // Wakes at once on socket activity, else after 30 ms: the window
             // gets a turn at least that often.
             curl_multi_poll(multi, nullptr, 0, 30, nullptr);
+            if (ExchangeStopped()) break;
             ProcessPendingMessages();
         }
         int left = 0;

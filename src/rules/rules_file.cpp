@@ -1,16 +1,15 @@
 #include "rules/rules_file.h"
 
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include "history/broken_file.h"
 #include "net/code_page.h"
 #include "net/regex_object.h"
 #include "rules/strict_json.h"
 #include "settings/atomic_file.h"
-#include "settings/settings_file.h"
 
 namespace vantrel {
 namespace {
@@ -157,21 +156,10 @@ std::optional<std::string> ReadBytes(const fs::path& path, std::string& problem)
     return bytes;
 }
 
-std::string StampText(std::chrono::system_clock::time_point now) {
-    const std::time_t time = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char text[20];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
-}
-
 // Renames the file aside under the first free broken-name; empty when it could not.
 fs::path KeepAside(const fs::path& path, std::chrono::system_clock::time_point now) {
-    const std::string base = path.filename().string() + ".broken-" + StampText(now);
     for (int copy = 1; copy <= 99; ++copy) {
-        const fs::path aside =
-            path.parent_path() / (copy == 1 ? base : base + "-" + std::to_string(copy));
+        const fs::path aside = BrokenFileName(path, now, copy);
         if (RenameIfFree(path, aside)) return aside;
         if (errno != EEXIST) break;
     }
@@ -180,8 +168,8 @@ fs::path KeepAside(const fs::path& path, std::chrono::system_clock::time_point n
 
 }  // namespace
 
-fs::path RulesPath() {
-    return ConfigHome() / "vantrel" / "rules.json";
+fs::path RulesPath(const fs::path& settingsPath) {
+    return settingsPath.parent_path() / "rules.json";
 }
 
 std::optional<RulesFile> ParseRulesText(std::string_view utf8, std::string& problem) {

@@ -7,11 +7,13 @@
 #include <string_view>
 
 #include "rules/keyword_rule.h"
+#include "settings/settings_file.h"
 
 namespace vantrel {
 
-// $XDG_CONFIG_HOME/vantrel/rules.json, else ~/.config/vantrel/rules.json; read at every call.
-std::filesystem::path RulesPath();
+// rules.json beside the settings file: $XDG_CONFIG_HOME/vantrel/rules.json, else
+// ~/.config/vantrel/rules.json; the environment is read at every call.
+std::filesystem::path RulesPath(const std::filesystem::path& settingsPath = SettingsPath());
 
 // The rules a UTF-8 text holds, or nothing and, in problem, what is wrong and
 // where (UTF-8, one line). All or nothing: a text with one bad rule gives none.

@@ -28,6 +28,7 @@ struct RequestFailure {
     int request = 0;  // 0 the documented request, 1.. the fallbacks in order
     FetchFailure failure = FetchFailure::kNone;
     int httpStatus = 0;
+    int retryAfterSeconds = 0;  // how long a 429 or 503 asked callers to wait
 };
 
 enum class FetchStatus {

@@ -1,12 +1,14 @@
 #include "sources/list_fetchers.h"
 
-#include <functional>
+#include <chrono>
+#include <vector>
 
 #include "net/code_page.h"
 #include "net/curl_transport.h"
 #include "net/local_text.h"
 #include "net/url.h"
 #include "sources/list_readers.h"
+#include "sources/request_chain.h"
 #include "sources/service_answer.h"
 #include "sources/service_hosts.h"
 
@@ -14,13 +16,6 @@ namespace vantrel {
 namespace {
 
 constexpr int kMinimumFilledCount = 23;  // Weibo and Douyin pages with fewer are unusable
-
-// One request of a source: its result, and why it gave no list.
-struct Attempt {
-    FetchResult result;
-    RequestFailure failure;
-};
-using Request = std::function<Attempt()>;
 
 // Reads an answer with reader; minimum is the source's entry threshold.
 template <typename Reader>
@@ -30,6 +25,7 @@ Attempt ReadAnswer(const ServiceAnswer& answer, const std::string& text, int ran
     attempt.result.rankBase = rankBase;
     attempt.failure.failure = AnswerFailure(answer);
     attempt.failure.httpStatus = answer.httpStatus;
+    attempt.failure.retryAfterSeconds = answer.retryAfterSeconds;
     if (!answer.arrived) return attempt;
     std::vector<ListEntry> entries;
     if (!reader(text, entries)) {
@@ -49,30 +45,13 @@ Attempt ReadAnswer(const ServiceAnswer& answer, const std::string& text, int ran
     return attempt;
 }
 
-// Tries each request in order until one gives a list. When none does, the
-// documented request's result stands (its list empty), with every failure.
-FetchResult FirstList(const std::vector<Request>& requests) {
-    FetchResult documented;
-    std::vector<RequestFailure> failures;
-    for (std::size_t i = 0; i < requests.size(); ++i) {
-        Attempt attempt = requests[i]();
-        attempt.failure.request = static_cast<int>(i);
-        if (attempt.failure.failure == FetchFailure::kNone) {
-            attempt.result.answeredBy = static_cast<int>(i);
-            attempt.result.failures = std::move(failures);
-            return attempt.result;
-        }
-        failures.push_back(attempt.failure);
-        if (i == 0) documented = std::move(attempt.result);
-    }
-    documented.entries.clear();
-    documented.answeredBy = -1;
-    documented.failures = std::move(failures);
-    return documented;
-}
-
 int FallbackTimeout() {
     return ServiceTimeoutSeconds() > 0 ? ServiceTimeoutSeconds() : CurrentBlockingTimeoutSeconds();
+}
+
+// A source's whole chain of requests waits at most the one time-out.
+FetchResult FirstList(const std::vector<Request>& requests) {
+    return FirstList(requests, TimingFor(std::chrono::seconds(FallbackTimeout()), requests.size()));
 }
 
 Attempt HttpJsonAttempt(const ServiceCall& call, int rankBase, int minimum,

@@ -1,5 +1,7 @@
 #include "sources/service_answer.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 
@@ -34,6 +36,11 @@ int StatusCode(const std::string& text) {
     return std::atoi(text.c_str() + at);
 }
 
+// A busy service's own word on when to come back.
+int RetryAfterOf(int status, const std::string& headers) {
+    return status == 429 || status == 503 ? RetryAfterSeconds(headers) : 0;
+}
+
 std::string JoinLines(const std::string& first, const std::string& second) {
     if (first.empty()) return second;
     if (second.empty()) return first;
@@ -44,9 +51,11 @@ std::string JoinLines(const std::string& first, const std::string& second) {
 
 ServiceAnswer HttpAnswer(const ServiceCall& call) {
     std::string statusText;
+    std::string responseHeaders;
     HttpRequestArgs args;
     args.url = call.url;
     args.statusText = &statusText;
+    args.responseHeaders = &responseHeaders;
     const std::string headers = JoinLines(call.browserAgent ? kBrowserAgent : "", call.headers);
     if (!headers.empty()) args.extraHeaders = headers;
     // The documented requests leave the time-out to --timeout, as before.
@@ -59,6 +68,7 @@ ServiceAnswer HttpAnswer(const ServiceCall& call) {
     answer.arrived = !(code.size() == 3 && code >= "700" && code <= "713");
     if (answer.arrived) {
         answer.httpStatus = StatusCode(statusText);
+        answer.retryAfterSeconds = RetryAfterOf(answer.httpStatus, responseHeaders);
     } else {
         answer.failure = Silence(start, timeout > 0 ? timeout : 30);
     }
@@ -76,6 +86,7 @@ ServiceAnswer InetAnswer(const std::string& url) {
     answer.arrived = !headers.empty();
     if (answer.arrived) {
         answer.httpStatus = StatusCode(headers);
+        answer.retryAfterSeconds = RetryAfterOf(answer.httpStatus, headers);
     } else {
         answer.failure = Silence(start, CurrentBlockingTimeoutSeconds());
     }
@@ -92,6 +103,28 @@ std::string BootstrapCookies(const std::string& url, int timeoutSeconds) {
     if (timeoutSeconds > 0) args.timeoutSeconds = timeoutSeconds;
     HttpRequest(args);
     return cookies;
+}
+
+int RetryAfterSeconds(std::string_view headers) {
+    constexpr std::string_view kName = "retry-after:";
+    std::size_t start = 0;
+    while (start < headers.size()) {
+        std::size_t end = headers.find('\n', start);
+        if (end == std::string_view::npos) end = headers.size();
+        const std::string_view line = headers.substr(start, end - start);
+        start = end + 1;
+        if (line.size() < kName.size()) continue;
+        bool named = true;
+        for (std::size_t i = 0; i < kName.size() && named; ++i)
+            named = std::tolower(static_cast<unsigned char>(line[i])) == kName[i];
+        if (!named) continue;
+        std::size_t at = line.find_first_not_of(" \t", kName.size());
+        int seconds = 0;
+        for (; at < line.size() && line[at] >= '0' && line[at] <= '9'; ++at)
+            seconds = std::min(seconds * 10 + (line[at] - '0'), 86400);
+        return seconds;
+    }
+    return 0;
 }
 
 FetchFailure AnswerFailure(const ServiceAnswer& answer) {

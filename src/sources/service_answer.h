@@ -12,6 +12,7 @@ struct ServiceAnswer {
     int httpStatus = 0;                          // the final status line's code; 0 when unknown
     std::string body;                            // as the routine returned it
     FetchFailure failure = FetchFailure::kNone;  // kTimeout or kNoConnection when nothing arrived
+    int retryAfterSeconds = 0;                   // a 429 or 503 answer's Retry-After, in seconds
 };
 
 struct ServiceCall {
@@ -29,6 +30,10 @@ ServiceAnswer InetAnswer(const std::string& url);
 // The cookies a plain GET of url sets (its own answer, no redirect followed),
 // as one "name=value; name2=value2" Cookie value.
 std::string BootstrapCookies(const std::string& url, int timeoutSeconds);
+
+// The seconds a "Retry-After:" line of a header block asks for (any case of
+// the name); 0 when there is none or it gives a date.
+int RetryAfterSeconds(std::string_view headers);
 
 // Whether an answer can be read at all: it arrived with no error status.
 FetchFailure AnswerFailure(const ServiceAnswer& answer);

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "app/format_elapsed.h"
+#include "app/refresh_backoff.h"
 #include "app/rule_highlight.h"
+#include "app/source_health.h"
 #include "net/code_page.h"
 
 namespace vantrel {
@@ -114,7 +116,8 @@ TEST_F(RefreshCycleTest, LastUpdateMovesForEveryAnswerButNotForAFailedRequest) {
     };
     int tick = 0;
     for (const Case& c : cases) {
-        list.InsertItem();  // an old row that every fetch must clear
+        list.InsertItem();  // an old row of no source, which every fetch clears
+        state.listSource = SourceId::kNone;
         state.lastUpdate = At(1);
         now = At(100 + ++tick);
         cycle.SetFetchRoutine(c.source, [&] { return Answer(c.status, 0, {}); });
@@ -123,6 +126,102 @@ TEST_F(RefreshCycleTest, LastUpdateMovesForEveryAnswerButNotForAFailedRequest) {
         EXPECT_EQ(state.lastUpdate, c.moves ? now : At(1))
             << static_cast<int>(c.source) << "/" << static_cast<int>(c.status);
     }
+}
+
+TEST_F(RefreshCycleTest, AFailedRefreshKeepsTheRowsAndTheirAgeAndSaysSoBesideIt) {
+    state.currentSource = SourceId::kWeibo;
+    now = At(100);
+    cycle.SetFetchRoutine(SourceId::kWeibo, [] {
+        return Answer(FetchStatus::kParsed, 0, {"a", "b"});
+    });
+    ASSERT_TRUE(cycle.FetchSource(SourceId::kWeibo));
+    EXPECT_EQ(ToUtf8(StatusLabelText(state, At(160))), "1分前更新");
+
+    // No answer, and an answer with too few entries: the rows and their age stay.
+    for (FetchStatus status : {FetchStatus::kRequestFailed, FetchStatus::kParsed}) {
+        FetchResult failed = Answer(status, 0, {});
+        failed.answeredBy = -1;
+        failed.failures = {{0, FetchFailure::kTimeout, 0}};
+        cycle.SetFetchRoutine(SourceId::kWeibo, [failed] { return failed; });
+        now = At(400);
+        ASSERT_TRUE(cycle.FetchSource(SourceId::kWeibo));
+        EXPECT_EQ(Titles(), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(state.lastUpdate, At(100));
+        EXPECT_EQ(ToUtf8(StatusLabelText(state, At(400))), "5分前更新 · 加载失败");
+    }
+
+    // Another source that gives nothing shows nothing of the first one's.
+    state.currentSource = SourceId::kBaidu;
+    cycle.SetFetchRoutine(SourceId::kBaidu, [] {
+        FetchResult failed = Answer(FetchStatus::kRequestFailed, 0, {});
+        failed.answeredBy = -1;
+        return failed;
+    });
+    ASSERT_TRUE(cycle.FetchSource(SourceId::kBaidu));
+    EXPECT_EQ(list.ItemCount(), 0);
+    EXPECT_EQ(ToUtf8(StatusLabelText(state, At(400))), "加载失败");
+}
+
+TEST(RefreshBackoffTest, WaitsDoubleFromThirtySecondsToTenMinutesAndHonourRetryAfter) {
+    const TimePoint t0 = TimePoint{} + seconds(1000);
+    RefreshBackoff backoff;
+    EXPECT_TRUE(backoff.Allows(t0));
+    const int expected[] = {30, 60, 120, 240, 480, 600, 600};
+    for (int wait : expected) {
+        backoff.Record(true, 0, t0, 0.5);  // the middle of the spread: no jitter
+        EXPECT_EQ(backoff.NotBefore(), t0 + seconds(wait));
+    }
+    EXPECT_FALSE(backoff.Allows(t0 + seconds(599)));
+    EXPECT_TRUE(backoff.Allows(t0 + seconds(600)));
+
+    backoff.Record(false, 0, t0, 0.5);  // a list: back to the user's period
+    EXPECT_TRUE(backoff.Allows(t0));
+    backoff.Record(true, 0, t0, 0.0);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(27));
+    backoff.Record(false, 0, t0, 0.5);
+    backoff.Record(true, 0, t0, 1.0);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(33));
+
+    // A service's own Retry-After lengthens the wait, never shortens it.
+    backoff.Record(false, 0, t0, 0.5);
+    backoff.Record(true, 900, t0, 0.5);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(900));
+    backoff.Record(true, 5, t0, 0.5);
+    EXPECT_EQ(backoff.NotBefore(), t0 + seconds(60));
+}
+
+TEST_F(RefreshCycleTest, TicksHoldOffAfterAFailureButAClickAlwaysFetches) {
+    int fetches = 0;
+    bool fail = true;
+    cycle.SetFetchRoutine(SourceId::kWeibo, [&] {
+        ++fetches;
+        FetchResult result = Answer(FetchStatus::kParsed, 0, {"a"});
+        if (fail) {
+            result = Answer(FetchStatus::kRequestFailed, 0, {});
+            result.answeredBy = -1;
+        }
+        return result;
+    });
+    now = At(1000);
+    cycle.SelectSource(SourceId::kWeibo);
+    EXPECT_EQ(fetches, 1);
+    now = At(1010);
+    cycle.RefreshCurrentSource();  // well inside the first wait (27..33 s)
+    EXPECT_EQ(fetches, 1);
+    cycle.SelectSource(SourceId::kWeibo);  // the user asked: it fetches, and fails again
+    EXPECT_EQ(fetches, 2);
+    now = At(1010 + 53);
+    cycle.RefreshCurrentSource();  // inside the second wait (54..66 s)
+    EXPECT_EQ(fetches, 2);
+    now = At(1010 + 67);
+    cycle.RefreshCurrentSource();
+    EXPECT_EQ(fetches, 3);
+    fail = false;
+    now = At(1077 + 133);  // past the third wait (108..132 s)
+    cycle.RefreshCurrentSource();
+    EXPECT_EQ(fetches, 4);
+    cycle.RefreshCurrentSource();  // a list came: every tick fetches again
+    EXPECT_EQ(fetches, 5);
 }
 
 TEST_F(RefreshCycleTest, RanksFollowTheRankBase) {
@@ -239,8 +338,8 @@ TEST_F(RefreshCycleTest, FirstMatchingRuleColoursTheTitleUnlessTheMonitorDoes) {
     EXPECT_EQ(list.ItemFontColor(1, COLUMN_TITLE), COLOR_ACCENT);
     EXPECT_EQ(RuleTip(state, list, 1), L("匹配规则：关键词监控、绿"));
 
-    // Rules gone: the titles go back to their plain colour; a list that
-    // filled nothing is not told.
+    // Rules gone: the titles go back to their plain colour; an answer that
+    // filled nothing keeps the rows and their matches, and is not told.
     state.keywordMonitorOn = false;
     state.rules = RuleSet();
     ReapplyHighlights(list, state, SourceId::kWeibo);
@@ -249,7 +348,8 @@ TEST_F(RefreshCycleTest, FirstMatchingRuleColoursTheTitleUnlessTheMonitorDoes) {
     cycle.SetFetchRoutine(SourceId::kWeibo, [] { return Answer(FetchStatus::kParsed, 1, {}); });
     cycle.RefreshCurrentSource();
     EXPECT_EQ(filled.size(), 1u);
-    EXPECT_TRUE(state.rowRules.empty());
+    EXPECT_EQ(list.ItemCount(), 3);
+    EXPECT_EQ(state.rowRules.size(), 3u);
 }
 
 }  // namespace

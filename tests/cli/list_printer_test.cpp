@@ -57,13 +57,14 @@ TEST_F(ListPrinterTest, DemoBaiduListPrintsMarkersTagsAndHighlightedTitles) {
     ASSERT_TRUE(demo.Start());
     ASSERT_TRUE(SetServiceBase(demo.Base()));
 
-    const PrintedList plain = PrintList(SourceId::kBaidu, FetchBaidu, false, Settings(), Rules());
+    const PrintedList plain = PrintList(SourceId::kBaidu, FetchBaidu, false, Settings());
     ASSERT_EQ(plain.status, 0) << plain.reason;
     const auto lines = Lines(plain.output);
     ASSERT_GT(lines.size(), 6u);
-    EXPECT_EQ(lines[0], "rank\ttitle\ttag\tdesc\trank_marker\ttag_marker\ttitle_color\trules");
+    EXPECT_EQ(lines[0],
+              "rank\ttitle\ttag\tdesc\trank_marker\ttag_marker\ttitle_color\tchange\trules");
     const auto pinned = Fields(lines[1]);
-    ASSERT_EQ(pinned.size(), 8u) << lines[1];
+    ASSERT_EQ(pinned.size(), 9u) << lines[1];
     EXPECT_EQ(pinned[0], "");   // a marker instead of the number
     EXPECT_EQ(pinned[4], "0");  // the pinned marker
     EXPECT_EQ(pinned[6], "FFBBBBBB");
@@ -77,18 +78,17 @@ TEST_F(ListPrinterTest, DemoBaiduListPrintsMarkersTagsAndHighlightedTitles) {
     fields.keywordMonitorOn = true;
     fields.keywordText = Utf8ToLocal(pinned[1].substr(0, 6)) + Utf8ToLocal("，不存在的词");
     ASSERT_TRUE(SaveSettingsFile(fields, Settings()));
-    const auto marked =
-        Lines(PrintList(SourceId::kBaidu, FetchBaidu, false, Settings(), Rules()).output);
+    const auto marked = Lines(PrintList(SourceId::kBaidu, FetchBaidu, false, Settings()).output);
     EXPECT_EQ(Fields(marked[1])[6], "FFFF8E17");
 
-    const PrintedList json = PrintList(SourceId::kBaidu, FetchBaidu, true, Settings(), Rules());
+    const PrintedList json = PrintList(SourceId::kBaidu, FetchBaidu, true, Settings());
     EXPECT_EQ(json.output.rfind("[\n {\"rank\": \"\", \"title\": ", 0), 0u) << json.output;
     EXPECT_NE(json.output.find("\"title_color\": \"FFFF8E17\""), std::string::npos);
 }
 
 TEST_F(ListPrinterTest, ExitStatusTellsNoAnswerFromAnAnswerWithNothingToFill) {
     ASSERT_TRUE(SetServiceBase("http://127.0.0.1:" + std::to_string(test::ClosedPort())));
-    const PrintedList none = PrintList(SourceId::kWeibo, FetchWeibo, false, Settings(), Rules());
+    const PrintedList none = PrintList(SourceId::kWeibo, FetchWeibo, false, Settings());
     EXPECT_EQ(none.status, 2);
     EXPECT_FALSE(none.reason.empty());
     EXPECT_EQ(Lines(none.output).size(), 1u);  // the header alone
@@ -97,7 +97,7 @@ TEST_F(ListPrinterTest, ExitStatusTellsNoAnswerFromAnAnswerWithNothingToFill) {
         return test::HttpReply("HTTP/1.1 200 OK", "<html><body>busy</body></html>");
     });
     ASSERT_TRUE(SetServiceBase(html.base()));
-    const PrintedList empty = PrintList(SourceId::kWeibo, FetchWeibo, true, Settings(), Rules());
+    const PrintedList empty = PrintList(SourceId::kWeibo, FetchWeibo, true, Settings());
     EXPECT_EQ(empty.status, 1);
     EXPECT_EQ(empty.output, "[]\n");
 }
@@ -110,7 +110,7 @@ TEST_F(ListPrinterTest, TitlesCannotBreakTheJsonOrTheColumns) {
     const FetchRoutine fetch = [&title] {
         return FetchResult{FetchStatus::kParsed, 1, {{title, "", "", ""}, {"b\\", "", "", ""}}};
     };
-    const PrintedList json = PrintList(SourceId::kToutiao, fetch, true, Settings(), Rules());
+    const PrintedList json = PrintList(SourceId::kToutiao, fetch, true, Settings());
     ASSERT_EQ(json.status, 0) << json.reason;
     const nlohmann::json rows = nlohmann::json::parse(json.output);  // throws on invalid JSON
     ASSERT_EQ(rows.size(), 2u);
@@ -119,11 +119,10 @@ TEST_F(ListPrinterTest, TitlesCannotBreakTheJsonOrTheColumns) {
               "end");
     EXPECT_EQ(rows[1]["title"], "b\\");
 
-    const auto lines =
-        Lines(PrintList(SourceId::kToutiao, fetch, false, Settings(), Rules()).output);
+    const auto lines = Lines(PrintList(SourceId::kToutiao, fetch, false, Settings()).output);
     ASSERT_EQ(lines.size(), 3u);
     const auto first = Fields(lines[1]);
-    ASSERT_EQ(first.size(), 8u);
+    ASSERT_EQ(first.size(), 9u);
     EXPECT_EQ(first[1],
               "C:\\热\\\"搜\"   \x01"
               "end");
@@ -142,17 +141,16 @@ TEST_F(ListPrinterTest, RowsNameTheRulesTheyMatchedInTheFilesOrder) {
         {"name": "福建", "words": ["福建"], "color": "#00AA00"},
         {"name": "天气, 灾害", "words": ["台风", "暴雨"], "color": "#3399FF"},
         {"name": "仅抖音", "words": ["球赛"], "sources": ["douyin"]}]})");
-    const auto lines =
-        Lines(PrintList(SourceId::kToutiao, fetch, false, Settings(), Rules()).output);
+    const auto lines = Lines(PrintList(SourceId::kToutiao, fetch, false, Settings()).output);
     ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(Fields(lines[1])[7], "福建, 天气, 灾害");
+    EXPECT_EQ(Fields(lines[1])[8], "福建, 天气, 灾害");
     EXPECT_EQ(Fields(lines[1])[6], "FF00AA00");  // the first rule's colour
-    EXPECT_EQ(Fields(lines[2])[7], "天气, 灾害");
+    EXPECT_EQ(Fields(lines[2])[8], "天气, 灾害");
     EXPECT_EQ(Fields(lines[2])[6], "FF3399FF");
-    EXPECT_EQ(Fields(lines[3])[7], "");
+    EXPECT_EQ(Fields(lines[3])[8], "");
     EXPECT_EQ(Fields(lines[3])[6], "FFBBBBBB");
 
-    const PrintedList json = PrintList(SourceId::kToutiao, fetch, true, Settings(), Rules());
+    const PrintedList json = PrintList(SourceId::kToutiao, fetch, true, Settings());
     const nlohmann::json rows = nlohmann::json::parse(json.output);
     EXPECT_EQ(rows[0]["rules"], nlohmann::json::array({"福建", "天气, 灾害"}));
     EXPECT_EQ(rows[2]["rules"], nlohmann::json::array());
@@ -160,7 +158,7 @@ TEST_F(ListPrinterTest, RowsNameTheRulesTheyMatchedInTheFilesOrder) {
 
     // A broken file is kept aside, the rows match nothing and the printer says why.
     testing::WriteFile(Rules(), "{\"rules\": [{\"name\": \"a\", \"regex\": \"(\"}]}");
-    const PrintedList broken = PrintList(SourceId::kToutiao, fetch, true, Settings(), Rules());
+    const PrintedList broken = PrintList(SourceId::kToutiao, fetch, true, Settings());
     EXPECT_EQ(broken.status, 0);
     EXPECT_EQ(nlohmann::json::parse(broken.output)[0]["rules"], nlohmann::json::array());
     EXPECT_NE(broken.rulesStatus.find("rules.json.broken-"), std::string::npos)

@@ -21,7 +21,8 @@ inline Image ReadImage(const std::string& name) {
     return Image(std::istreambuf_iterator<char>(in), {});
 }
 
-// Relative addresses of the HIGHLOW words, as objdump listed them.
+// Relative addresses of the relocated words (HIGHLOW or DIR64), as objdump
+// listed them.
 inline std::vector<std::uint32_t> ReadRelocations(const std::string& dll) {
     std::ifstream in(FixturePath(dll + ".relocations"));
     std::vector<std::uint32_t> rvas;
@@ -44,9 +45,21 @@ inline std::uint32_t Get32(const std::uint8_t* at) {
     return at[0] | at[1] << 8 | at[2] << 16 | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
-inline void Put32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
+// A little-endian word of size bytes (4 or 8).
+inline std::uint64_t GetWord(const std::uint8_t* at, std::size_t size) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        value |= std::uint64_t{at[i]} << (8 * i);
+    return value;
+}
+
+inline void PutWord(std::uint8_t* at, std::uint64_t value, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i)
         at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+inline void Put32(std::uint8_t* at, std::uint32_t value) {
+    PutWord(at, value, 4);
 }
 
 inline void Put16(std::uint8_t* at, std::uint16_t value) {
@@ -58,12 +71,18 @@ inline std::uint32_t NtHeaders(const Image& image) {
     return Get32(&image[0x3C]);
 }
 
-// The file offset holding a relative address, found through the section table.
+inline std::uint16_t Get16(const std::uint8_t* at) {
+    return static_cast<std::uint16_t>(at[0] | at[1] << 8);
+}
+
+// The file offset holding a relative address, found through the section
+// table, which follows the optional header of either width.
 inline std::size_t FileOffset(const Image& image, std::uint32_t rva) {
     const std::uint32_t nt = NtHeaders(image);
-    const unsigned sections = image[nt + 6] | image[nt + 7] << 8;
+    const unsigned sections = Get16(&image[nt + 6]);
+    const std::uint32_t table = nt + 24 + Get16(&image[nt + 20]);
     for (unsigned i = 0; i < sections; ++i) {
-        const std::uint8_t* s = &image[nt + 248 + 40 * i];
+        const std::uint8_t* s = &image[table + 40 * i];
         const std::uint32_t va = Get32(s + 12), raw = Get32(s + 16), pointer = Get32(s + 20);
         if (rva >= va && rva < va + raw) return pointer + (rva - va);
     }

@@ -166,9 +166,9 @@ class KindsTest(unittest.TestCase):
                          ["< -> <= #1", "< -> <= #2", "< -> <= #3"])
 
     def test_the_list_for_a_real_file_stays_in_expressions(self):
-        text = (ROOT / "src/app/xls_writer.cpp").read_text(encoding="utf-8")
+        text = (ROOT / "src/export/xls_writer.cpp").read_text(encoding="utf-8")
         lines = text.splitlines()
-        for m in find_mutants("src/app/xls_writer.cpp", text):
+        for m in find_mutants("src/export/xls_writer.cpp", text):
             line = lines[m.line - 1].strip()
             self.assertFalse(line.startswith(("#", "//")), m)
             before = text[: m.start].rsplit("\n", 1)[-1]

@@ -188,6 +188,7 @@ TEST(RulesFileOnDisk, PathFollowsTheConfigFolder) {
     const std::string saved = old ? old : "";
     ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
     EXPECT_EQ(RulesPath(), folder.path() / "vantrel" / "rules.json");
+    EXPECT_EQ(RulesPath("/a/b/kweld.ini"), "/a/b/rules.json");
     if (old) {
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     } else {

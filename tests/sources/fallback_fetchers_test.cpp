@@ -189,6 +189,21 @@ TEST_F(FallbackTest, DouyinLiteListAfterATimeOut) {
               std::string::npos);
 }
 
+TEST_F(FallbackTest, ABusyServiceSaysWhenToComeBack) {
+    Serve({{"/board",
+            HttpReply("HTTP/1.1 429 Too Many Requests", "slow down", {"retry-after:  120"})},
+           {"/api/suggest_words/", HttpReply("HTTP/1.1 503 Busy", "", {"Retry-After: 45"})},
+           {"/hot-event/hot-board/", HttpReply("HTTP/1.1 500 Oops", "", {"Retry-After: 45"})}});
+    const FetchResult baidu = FetchBaidu();
+    ASSERT_EQ(baidu.failures.size(), 1u);
+    EXPECT_EQ(baidu.failures[0].httpStatus, 429);
+    EXPECT_EQ(baidu.failures[0].retryAfterSeconds, 120);
+    const FetchResult toutiao = FetchToutiao();
+    ASSERT_EQ(toutiao.failures.size(), 2u);
+    EXPECT_EQ(toutiao.failures[0].retryAfterSeconds, 45);
+    EXPECT_EQ(toutiao.failures[1].retryAfterSeconds, 0);  // only 429 and 503 ask to wait
+}
+
 TEST_F(FallbackTest, ToutiaoHotBoardRowsOpenTheirTrendingPage) {
     Serve({{"/api/suggest_words/", HttpReply("HTTP/1.1 200 OK", "<html>no words</html>")},
            {"/hot-event/hot-board/", Json(Sample("toutiao_hot_board.json"))}});

@@ -1,40 +1,56 @@
 #!/usr/bin/env bash
-# Builds the PE32 library fixtures with the mingw-w64 cross compiler and writes
-# what objdump reads from them: the HIGHLOW relocation list and the export
-# table. The flags make the bytes the same on every run, so the committed
-# libraries can be rebuilt and compared.
+# Builds the library fixtures with the mingw-w64 cross compilers, PE32
+# (i686) and PE32+ (x86-64, named *64.dll), and writes what objdump reads
+# from them: the relocated words (HIGHLOW or DIR64) and the export table. The
+# flags make the bytes the same on every run, so the committed libraries can
+# be rebuilt and compared.
 # Usage: tests/data/loader/build-fixtures.sh
 set -euo pipefail
 cd "$(dirname "$0")"
-cc=i686-w64-mingw32-gcc
-command -v "$cc" >/dev/null || { echo "$cc missing: scripts/install-deps.sh test" >&2; exit 1; }
-objdump=objdump
-$objdump -i 2>/dev/null | grep -q '^pei-i386' || objdump=i686-w64-mingw32-objdump
+for cc in i686-w64-mingw32-gcc x86_64-w64-mingw32-gcc; do
+    command -v "$cc" >/dev/null || { echo "$cc missing: scripts/install-deps.sh test" >&2; exit 1; }
+done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # No C runtime start-up code: the entry point is the library's own DllMain.
-flags=(-O2 -shared -nostdlib -s -static-libgcc -fno-asynchronous-unwind-tables
-       -Wl,--kill-at -Wl,--no-insert-timestamp -Wl,--image-base,0x10000000
-       -Wl,--entry,_DllMain@12 -Wl,--dynamicbase)
+# The 64-bit libraries prefer a base above 4 GiB, as 64-bit libraries do, so
+# their addresses need all eight bytes of a word; they keep the unwind data
+# that exceptions passing through their code need.
+common=(-O2 -shared -nostdlib -s -static-libgcc -Wl,--kill-at -Wl,--no-insert-timestamp
+        -Wl,--dynamicbase)
+flags32=("${common[@]}" -fno-asynchronous-unwind-tables -Wl,--image-base,0x10000000
+         -Wl,--entry,_DllMain@12)
+flags64=("${common[@]}" -Wl,--image-base,0x200000000000 -Wl,--entry,DllMain)
 
+# ws2_32 is imported by ordinal only; a 64-bit name carries no @-suffix.
 i686-w64-mingw32-dlltool -k -d ws2_32_ordinals.def -l "$work/libws2_32_ordinals.a"
-$cc "${flags[@]}" -o sample.dll sample.c "$work/libws2_32_ordinals.a" -lkernel32 -lmsvcrt
-$cc "${flags[@]}" -o failing_entry.dll failing_entry.c -lkernel32
-$cc "${flags[@]}" -o numbered_exports.dll numbered_exports.c numbered_exports.def
+sed 's/@[0-9]* @/ @/' ws2_32_ordinals.def >"$work/ws2_32_ordinals64.def"
+x86_64-w64-mingw32-dlltool -d "$work/ws2_32_ordinals64.def" -l "$work/libws2_32_ordinals64.a"
 
-# The HIGHLOW words objdump lists, one relative address per line, and the
+cc=i686-w64-mingw32-gcc
+$cc "${flags32[@]}" -o sample.dll sample.c "$work/libws2_32_ordinals.a" -lkernel32 -lmsvcrt
+$cc "${flags32[@]}" -o failing_entry.dll failing_entry.c -lkernel32
+$cc "${flags32[@]}" -o numbered_exports.dll numbered_exports.c numbered_exports.def
+
+cc=x86_64-w64-mingw32-gcc
+$cc "${flags64[@]}" -o sample64.dll sample.c address_table.c "$work/libws2_32_ordinals64.a" \
+    -lkernel32 -lmsvcrt
+$cc "${flags64[@]}" -o failing_entry64.dll failing_entry.c -lkernel32
+$cc "${flags64[@]}" -o numbered_exports64.dll numbered_exports.c numbered_exports.def
+
+# The relocated words objdump lists, one relative address per line, and the
 # exports as "name relative-address" lines.
 listing() {
-    $objdump -p "$1" | python3 -c '
+    objdump -p "$1" | python3 -c '
 import re, sys
 mode, page, base, rvas, names = sys.argv[1], 0, 1, {}, []
 table = None
 for line in sys.stdin:
     if m := re.match(r"Virtual Address: ([0-9a-fA-F]+)", line):
         page = int(m[1], 16)
-    elif mode == "relocations" and (m := re.match(r"\s+reloc\s+\d+ offset\s+([0-9a-f]+) .*HIGHLOW", line)):
+    elif mode == "relocations" and (m := re.match(r"\s+reloc\s+\d+ offset\s+([0-9a-f]+) .*(HIGHLOW|DIR64)", line)):
         print("%08x" % (page + int(m[1], 16)))
     elif m := re.match(r"Ordinal Base\s+(\d+)", line):
         base = int(m[1])
@@ -54,8 +70,8 @@ if mode == "exports":
 ' "$2"
 }
 
-for dll in sample numbered_exports; do
+for dll in sample numbered_exports sample64 numbered_exports64; do
     listing $dll.dll relocations >$dll.dll.relocations
     listing $dll.dll exports >$dll.dll.exports
 done
-sha256sum sample.dll failing_entry.dll numbered_exports.dll
+sha256sum ./*.dll

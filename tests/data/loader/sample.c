@@ -25,7 +25,7 @@ static int* const counter_slots[] = {&counters[0], &counters[1], &counters[2], &
 
 __declspec(dllexport) int vt_attach_count(void) { return attach_count; }
 
-__declspec(dllexport) unsigned vt_own_base(void) { return (unsigned)(ULONG_PTR)own_base; }
+__declspec(dllexport) ULONG_PTR vt_own_base(void) { return (ULONG_PTR)own_base; }
 
 __declspec(dllexport) int vt_apply(int operation, int a, int b) {
     return operations[operation & 3](a, b);
