@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "net/code_page.h"
+#include "json/json_quoted.h"
 #include "rules/strict_json.h"
 #include "settings/atomic_file.h"
 #include "settings/settings_file.h"

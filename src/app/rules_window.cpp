@@ -1,8 +1,6 @@
 #include "app/rules_window.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -375,21 +373,12 @@ void RulesWindow::closeEvent(QCloseEvent* event) {
 }
 
 void OpenRulesWindow(MainWindow& main) {
-    for (RulesWindow* window :
-         main.findChildren<RulesWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (window->Closing()) continue;
-        window->raise();
-        window->activateWindow();
+    if (RulesWindow* open = OpenChildWindow<RulesWindow>(main)) {
+        open->raise();
+        open->activateWindow();
         return;
     }
-    auto* window = new RulesWindow(main);
-    const QScreen* screen = main.screen() ? main.screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        window->move(area.center() - QPoint(RulesWindow::kWidth, RulesWindow::kHeight) / 2);
-    }
-    window->show();
-    window->activateWindow();
+    ShowInScreenCentre(*new RulesWindow(main), main);
 }
 
 }  // namespace vantrel

@@ -11,7 +11,7 @@
 #include "model/list_model.h"
 #include "net/code_page.h"
 #include "rules/rules_file.h"
-#include "rules/strict_json.h"
+#include "json/json_quoted.h"
 #include "settings/encrypted_store.h"
 #include "settings/settings_file.h"
 

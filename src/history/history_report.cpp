@@ -2,9 +2,10 @@
 
 #include <array>
 #include <charconv>
-#include <cstdio>
 #include <ctime>
 #include <limits>
+
+#include "json/json_quoted.h"
 
 namespace vantrel {
 namespace {
@@ -18,24 +19,6 @@ std::string TsvField(std::string text) {
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     }
     return text;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escape[7];
-            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 }  // namespace
@@ -93,9 +76,9 @@ std::string FormatTopicSummaries(const std::vector<TopicSummary>& summaries, His
     for (size_t i = 0; i < summaries.size(); ++i) {
         const TopicSummary& s = summaries[i];
         out += i ? ",\n {" : "\n {";
-        out += "\"title\": " + JsonString(s.title);
-        out += ", \"first_seen\": " + JsonString(FormatUtcTime(s.firstSeen));
-        out += ", \"last_seen\": " + JsonString(FormatUtcTime(s.lastSeen));
+        out += "\"title\": " + JsonQuoted(s.title);
+        out += ", \"first_seen\": " + JsonQuoted(FormatUtcTime(s.firstSeen));
+        out += ", \"last_seen\": " + JsonQuoted(FormatUtcTime(s.lastSeen));
         out += ", \"best_rank\": " + std::to_string(s.bestRank);
         out += ", \"latest_rank\": " + std::to_string(s.latestRank);
         out += ", \"appearances\": " + std::to_string(s.appearances) + "}";

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "history/broken_file.h"
+#include "json/json_quoted.h"
 #include "net/code_page.h"
 #include "net/regex_object.h"
 #include "rules/strict_json.h"

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 
 namespace vantrel {
 namespace {
@@ -296,24 +295,6 @@ const JsonValue* JsonValue::Member(std::string_view name) const {
 std::optional<JsonValue> ReadStrictJson(std::string_view utf8, JsonFault& fault) {
     fault = {};
     return Reader(utf8, fault).Document();
-}
-
-std::string JsonQuoted(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escape[7];
-            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 }  // namespace vantrel

@@ -35,8 +35,4 @@ struct JsonFault {
 // the value. A UTF-8 byte-order mark in front is skipped.
 std::optional<JsonValue> ReadStrictJson(std::string_view utf8, JsonFault& fault);
 
-// The text as a JSON string literal: quotes, backslashes and control
-// characters escaped, everything else as it stands.
-std::string JsonQuoted(std::string_view text);
-
 }  // namespace vantrel

@@ -1,8 +1,6 @@
 #include "settings/settings_window.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include "settings/settings_fields.h"
 #include "settings/settings_target.h"
@@ -295,25 +293,14 @@ void OpenSettingsWindow(SettingsTarget& target) {
     // First, so that the window shown next comes in front of the main one.
     target.SetTopMost(false);
     QWidget& main = target.Window();
-    SettingsWindow* open = nullptr;
-    for (SettingsWindow* window :
-         main.findChildren<SettingsWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (!window->Closing()) open = window;
-    }
-    if (open) {
+    if (SettingsWindow* open = OpenChildWindow<SettingsWindow>(main)) {
         open->raise();
         open->activateWindow();
-    } else {
-        open = new SettingsWindow(target);
-        open->FillSettingsWindow();
-        const QScreen* screen = main.screen() ? main.screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            open->move(area.center() - QPoint(SettingsWindow::kWidth, SettingsWindow::kHeight) / 2);
-        }
-        open->show();
-        open->activateWindow();
+        return;
     }
+    auto* open = new SettingsWindow(target);
+    open->FillSettingsWindow();
+    ShowInScreenCentre(*open, main);
 }
 
 }  // namespace vantrel

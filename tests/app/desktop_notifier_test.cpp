@@ -10,7 +10,6 @@
 #include <QUrl>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "app/desktop_alerts.h"
@@ -21,29 +20,13 @@
 #include "sources/search_links.h"
 #include "support/qt_app.h"
 #include "support/session_bus.h"
+#include "support/url_catcher.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-// Collects what the program hands to the default browser.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QStringList urls;
-  public slots:
-    void Open(const QUrl& url) { urls << QString::fromUtf8(url.toEncoded()); }
-};
-
-std::vector<json> Records(const fs::path& log) {
-    std::vector<json> records;
-    std::ifstream in(log);
-    for (std::string line; std::getline(in, line);)
-        records.push_back(json::parse(line));
-    return records;
-}
 
 // A private bus with the recording service on it, and this process connected.
 class NotifierTest : public ::testing::Test {
@@ -65,8 +48,9 @@ class NotifierTest : public ::testing::Test {
     static QString Name() { return QStringLiteral("vantrel-notifier-test"); }
 
     std::vector<json> WaitForRecords(std::size_t count) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return Records(log_).size() >= count; }, 10000));
-        return Records(log_);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return test::NotifyCalls(log_.string()).size() >= count; }, 10000));
+        return test::NotifyCalls(log_.string());
     }
 
     void Invoke(unsigned id, const QString& action) {
@@ -153,7 +137,7 @@ TEST_F(NotifierTest, TheWindowsListsNotifyOnceAndTheActionOpensTheRow) {
               std::string::npos);
 
     // The first notice's action opens the row's search, as activating the row would.
-    UrlCatcher catcher;
+    test::UrlCatcher catcher;
     for (const char* scheme : {"http", "https"})
         QDesktopServices::setUrlHandler(scheme, &catcher, "Open");
     ASSERT_TRUE(QTest::qWaitFor([&] { return alerts->Notifier().Pending() == 0; }, 5000));
@@ -196,5 +180,3 @@ TEST(NotifierWithoutService, NothingFailsAndNothingWaits) {
 
 }  // namespace
 }  // namespace vantrel
-
-#include "desktop_notifier_test.moc"

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -20,14 +19,6 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 const std::string kProgram = VANTREL_BINARY_DIR "/vantrel";
-
-std::vector<json> Records(const fs::path& log) {
-    std::vector<json> records;
-    std::ifstream in(log);
-    for (std::string line; std::getline(in, line);)
-        records.push_back(json::parse(line));
-    return records;
-}
 
 // The built program on the test's X server, with rules of its own and a
 // private session bus that a recording notification service listens on.
@@ -68,9 +59,10 @@ TEST_F(ProgramAlerts, TheShownListAndAWatchedOneEachSendOneNotice) {
         {"name": "降雪", "words": ["降雪", "寒潮"], "sources": ["baidu"], "notify": true},
         {"name": "只上色", "words": ["奶茶"]}]})");
     Start();
-    ASSERT_TRUE(test::WaitUntil(30000, [&] { return Records(Log()).size() >= 2; }))
-        << test::ShellOutput("cat '" + ErrorLog().string() + "'");
-    const std::vector<json> records = Records(Log());
+    ASSERT_TRUE(test::WaitUntil(30000, [&] {
+        return test::NotifyCalls(Log().string()).size() >= 2;
+    })) << test::ShellOutput("cat '" + ErrorLog().string() + "'");
+    const std::vector<json> records = test::NotifyCalls(Log().string());
     ASSERT_EQ(records.size(), 2u);
     // The shown list (Weibo at a first start) comes first, then the watched Baidu list.
     EXPECT_EQ(records[0]["summary"], "热点提醒 · 微博");

@@ -4,6 +4,7 @@
 
 #include <ctime>
 
+#include "json/json_quoted.h"
 #include "rules/strict_json.h"
 #include "settings/temp_folder.h"
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "support/child_process.h"
@@ -50,6 +51,14 @@ bool SessionBus::StartNotificationServer(const std::string& log, std::string& wh
         return false;
     }
     return true;
+}
+
+std::vector<nlohmann::json> NotifyCalls(const std::string& log) {
+    std::vector<nlohmann::json> calls;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);)
+        calls.push_back(nlohmann::json::parse(line));
+    return calls;
 }
 
 }  // namespace vantrel::test

@@ -3,6 +3,9 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 namespace vantrel::test {
 
@@ -30,5 +33,10 @@ class SessionBus {
     pid_t server_ = -1;
     std::string address_;
 };
+
+// The Notify calls the service recorded in `log`, in order: id, app_name,
+// app_icon, summary, body, actions, hints (names), desktop_entry and image
+// ([width, height, row stride, alpha, bits per sample, channels, bytes]).
+std::vector<nlohmann::json> NotifyCalls(const std::string& log);
 
 }  // namespace vantrel::test

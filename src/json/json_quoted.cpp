@@ -1,0 +1,25 @@
+#include "json/json_quoted.h"
+
+#include <cstdio>
+
+namespace vantrel {
+
+std::string JsonQuoted(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            char escape[7];
+            std::snprintf(escape, sizeof escape, "\\u%04X", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+}  // namespace vantrel
