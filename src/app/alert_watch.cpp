@@ -7,6 +7,9 @@ namespace vantrel {
 namespace {
 
 constexpr std::chrono::seconds kWatchSpacing{25};
+// A source that gave nothing is not asked again soon: the shown list's own
+// refreshes hold off after failures too.
+constexpr std::chrono::minutes kWatchSpacingAfterFailure{5};
 
 int Index(SourceId source) {
     return static_cast<int>(source) - 1;
@@ -33,7 +36,7 @@ bool AlertWatch::Watched(SourceId source) const {
 void AlertWatch::OnListFilled(SourceId source, const FetchResult& result) {
     if (!IsSourceNumber(static_cast<int>(source)) || result.entries.empty()) return;
     const TimePoint now = clock_();
-    fetchedAt_[Index(source)] = now;
+    nextWatch_[Index(source)] = now + kWatchSpacing;
     AlertNotice notice{source, {}};
     int rank = result.rankBase;
     for (const ListEntry& entry : result.entries) {
@@ -69,10 +72,10 @@ void AlertWatch::WatchOtherSources(SourceId shown,
     for (int n = 1; n <= SOURCE_COUNT; ++n) {
         const auto source = static_cast<SourceId>(n);
         if (source == shown || !Watched(source)) continue;
-        if (clock_() - fetchedAt_[n - 1] < kWatchSpacing) continue;
+        if (clock_() < nextWatch_[n - 1]) continue;
         const FetchRoutine routine = routineOf(source);
         if (!routine) continue;
-        fetchedAt_[n - 1] = clock_();
+        nextWatch_[n - 1] = clock_() + kWatchSpacingAfterFailure;
         OnListFilled(source, routine());
     }
     watching_ = false;

@@ -39,8 +39,9 @@ class AlertWatch {
 
     // Fetches, without touching the shown list, every source but `shown` that
     // a notifying rule watches and that was not fetched in the last 25
-    // seconds, and treats each list as filled. A pass started while one runs
-    // (the fetches let events run) does nothing.
+    // seconds (5 minutes after a fetch that brought no list), and treats each
+    // list as filled. A pass started while one runs (the fetches let events
+    // run) does nothing.
     void WatchOtherSources(SourceId shown, const std::function<FetchRoutine(SourceId)>& routineOf);
 
   private:
@@ -53,7 +54,7 @@ class AlertWatch {
     Clock clock_;
     SeenBefore seenBefore_;
     std::array<std::vector<std::string>, SOURCE_COUNT> previous_;
-    std::array<TimePoint, SOURCE_COUNT> fetchedAt_{};
+    std::array<TimePoint, SOURCE_COUNT> nextWatch_{};
     bool watching_ = false;
 };
 

@@ -293,7 +293,7 @@ bool RulesWindow::ShowDraftCheck(const KeywordRule& draft) {
     }
     const ListModel& list = main_.List();
     const RuleSet one({draft});
-    const SourceId source = main_.State().currentSource;
+    const SourceId source = main_.State().listSource;
     int matched = 0;
     for (int row = 0; row < list.ItemCount(); ++row)
         matched += one.Matches(0, source, list.ItemTitle(row, COLUMN_TITLE)) ? 1 : 0;
@@ -307,7 +307,7 @@ void RulesWindow::Save() {
     if (!saveFailed_) {
         state.rules = RuleSet(rules_);
         state.rulesStatus.clear();
-        ReapplyHighlights(main_.List(), state, state.currentSource);
+        ReapplyHighlights(main_.List(), state, state.listSource);
     }
     ShowStatus();
     FillList();

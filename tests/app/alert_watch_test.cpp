@@ -155,6 +155,23 @@ TEST_F(AlertWatchTest, OtherSourcesAreWatchedWithoutTheShownOneAndNotTooOften) {
     state.doNotDisturb = false;
     watch.WatchOtherSources(SourceId::kBaidu, routineOf);
     EXPECT_EQ(fetched.size(), 4u);
+
+    // A source that answers nothing is left alone for a while.
+    const auto silent = [&](SourceId source) -> FetchRoutine {
+        return [&fetched, source] {
+            fetched.push_back(source);
+            return FetchResult{};
+        };
+    };
+    now += seconds(30);
+    watch.WatchOtherSources(SourceId::kWeibo, silent);
+    EXPECT_EQ(fetched.size(), 6u);
+    now += seconds(60);
+    watch.WatchOtherSources(SourceId::kWeibo, silent);
+    EXPECT_EQ(fetched.size(), 6u);
+    now += std::chrono::minutes(5);
+    watch.WatchOtherSources(SourceId::kWeibo, silent);
+    EXPECT_EQ(fetched.size(), 8u);
 }
 
 TEST(NotifiedTitles, RememberedAcrossRestartsForADay) {
