@@ -133,9 +133,13 @@ void InstallListActions(MainWindow& window) {
         if (!std::exchange(*describing, false)) return;
         HideDescription(window);
     });
-    QObject::connect(&window.ViewAllLink(), &LinkLabel::Clicked, &window, [&window] {
+    LinkLabel& viewAll = window.ViewAllLink();
+    QObject::connect(&viewAll, &LinkLabel::Clicked, &window, [&window] {
         OpenLink(FullBoardLink(static_cast<int>(window.State().currentSource)));
     });
+    QObject::connect(&viewAll, &LinkLabel::PointerEntered, &window,
+                     [&window] { window.ShowTip(QStringLiteral("查看全部")); });
+    QObject::connect(&viewAll, &LinkLabel::PointerLeft, &window, [] { CloseTipBox(); });
 }
 
 }  // namespace vantrel

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "media/hosted_control.h"
-#include "media/video_control.h"
+#include "media/media_control_module.h"
 
 namespace vantrel {
 namespace {
@@ -49,9 +49,9 @@ class ControlSite : public QFrame {
     HostedControl* control_ = nullptr;
 };
 
-// The controls built into the program, by class identifier.
+// The controls the program knows, by class identifier.
 HostedControl* MakeControl(std::string_view clsid, QWidget* site) {
-    if (SameClsid(clsid, MEDIA_PLAYER_CLSID)) return new VideoControl(site);
+    if (SameClsid(clsid, MEDIA_PLAYER_CLSID)) return MakeMediaControl(site);
     return nullptr;
 }
 

@@ -24,7 +24,8 @@ inline constexpr std::string_view MEDIA_PLAYER_CLSID = "{6BF52A52-394A-11d3-B153
 // Places a control, named by its class identifier, in a child window of one
 // of the program's windows, hands out its automation object and binds
 // routines to its events. One control is current at a time: the one made
-// last. The controls it knows are built into the program.
+// last. The media player's control comes from a library of its own, loaded
+// when the first one is made.
 class ControlHost {
   public:
     using EventRoutine = std::function<void(const QVariantList& parameters, std::intptr_t user)>;

@@ -1,6 +1,6 @@
 #include "media/media_player.h"
 
-#include "media/video_control.h"
+#include "media/player_codes.h"
 
 namespace vantrel {
 namespace {
@@ -173,24 +173,24 @@ double MediaPlayer::receivedPackets() { return Number(Read(kNetwork, "receivedPa
 double MediaPlayer::recoveredPackets() { return Number(Read(kNetwork, "recoveredPackets")); }
 double MediaPlayer::bandWidth() { return Number(Read(kNetwork, "bandWidth")); }
 
-bool MediaPlayer::OnOpenStateChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kOpenStateChange, std::move(r), u); }
-bool MediaPlayer::OnPlayStateChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kPlayStateChange, std::move(r), u); }
-bool MediaPlayer::OnAudioLanguageChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kAudioLanguageChange, std::move(r), u); }
-bool MediaPlayer::OnStatusChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kStatusChange, std::move(r), u); }
-bool MediaPlayer::OnBuffering(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kBufferingEvent, std::move(r), u); }
-bool MediaPlayer::OnError(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kError, std::move(r), u); }
-bool MediaPlayer::OnPositionChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kPositionChange, std::move(r), u); }
-bool MediaPlayer::OnCdromMediaChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kCdromMediaChange, std::move(r), u); }
-bool MediaPlayer::OnMediaError(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kMediaError, std::move(r), u); }
-bool MediaPlayer::OnPlayerReconnect(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kPlayerReconnect, std::move(r), u); }
-bool MediaPlayer::OnClick(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kClick, std::move(r), u); }
-bool MediaPlayer::OnKeyDown(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kKeyDown, std::move(r), u); }
-bool MediaPlayer::OnDoubleClick(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kDoubleClick, std::move(r), u); }
-bool MediaPlayer::OnKeyPress(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kKeyPress, std::move(r), u); }
-bool MediaPlayer::OnKeyUp(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kKeyUp, std::move(r), u); }
-bool MediaPlayer::OnMouseDown(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kMouseDown, std::move(r), u); }
-bool MediaPlayer::OnMouseMove(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kMouseMove, std::move(r), u); }
-bool MediaPlayer::OnMouseUp(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(VideoControl::kMouseUp, std::move(r), u); }
+bool MediaPlayer::OnOpenStateChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kOpenStateChange, std::move(r), u); }
+bool MediaPlayer::OnPlayStateChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kPlayStateChange, std::move(r), u); }
+bool MediaPlayer::OnAudioLanguageChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kAudioLanguageChange, std::move(r), u); }
+bool MediaPlayer::OnStatusChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kStatusChange, std::move(r), u); }
+bool MediaPlayer::OnBuffering(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kBufferingEvent, std::move(r), u); }
+bool MediaPlayer::OnError(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kError, std::move(r), u); }
+bool MediaPlayer::OnPositionChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kPositionChange, std::move(r), u); }
+bool MediaPlayer::OnCdromMediaChange(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kCdromMediaChange, std::move(r), u); }
+bool MediaPlayer::OnMediaError(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kMediaError, std::move(r), u); }
+bool MediaPlayer::OnPlayerReconnect(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kPlayerReconnect, std::move(r), u); }
+bool MediaPlayer::OnClick(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kClick, std::move(r), u); }
+bool MediaPlayer::OnKeyDown(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kKeyDown, std::move(r), u); }
+bool MediaPlayer::OnDoubleClick(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kDoubleClick, std::move(r), u); }
+bool MediaPlayer::OnKeyPress(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kKeyPress, std::move(r), u); }
+bool MediaPlayer::OnKeyUp(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kKeyUp, std::move(r), u); }
+bool MediaPlayer::OnMouseDown(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kMouseDown, std::move(r), u); }
+bool MediaPlayer::OnMouseMove(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kMouseMove, std::move(r), u); }
+bool MediaPlayer::OnMouseUp(EventRoutine r, std::intptr_t u) { return host_.AdviseEvent(PlayerCodes::kMouseUp, std::move(r), u); }
 // clang-format on
 
 }  // namespace vantrel

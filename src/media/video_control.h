@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "media/hosted_control.h"
+#include "media/player_codes.h"
 
 class QAudioOutput;
 
@@ -15,42 +16,9 @@ class VideoSurface;
 // The media-player control: plays an HTTP address into its video surface,
 // with no buttons of its own. Its members, by the names a script host uses,
 // are reached through Automation(); its events go to the host's sink.
-class VideoControl : public QWidget, public HostedControl {
+class VideoControl : public QWidget, public HostedControl, public PlayerCodes {
     Q_OBJECT
   public:
-    // Play states as the control reports them.
-    enum PlayState {
-        kUndefined = 0,
-        kStopped = 1,
-        kPaused = 2,
-        kPlaying = 3,
-        kBuffering = 6,
-        kMediaEnded = 8,
-        kTransitioning = 9,
-        kReady = 10,
-    };
-    // Event dispatch numbers.
-    enum Event {
-        kOpenStateChange = 5001,
-        kStatusChange = 5002,
-        kPlayStateChange = 5101,
-        kAudioLanguageChange = 5102,
-        kPositionChange = 5202,
-        kBufferingEvent = 5402,
-        kError = 5501,
-        kCdromMediaChange = 5701,
-        kMediaError = 5821,
-        kPlayerReconnect = 6504,
-        kClick = 6505,
-        kDoubleClick = 6506,
-        kKeyDown = 6507,
-        kKeyPress = 6508,
-        kKeyUp = 6509,
-        kMouseDown = 6510,
-        kMouseMove = 6511,
-        kMouseUp = 6512,
-    };
-
     explicit VideoControl(QWidget* parent);
     ~VideoControl() override;
 

@@ -89,10 +89,12 @@ CURLcode SetMethod(CURL* easy, int method, const std::string* body);
 const char* VerbName(int method);
 
 // Our header block as libcurl's list, sent exactly: libcurl's own Accept,
-// Content-Type and Expect lines are held back unless the block has them.
+// Content-Type and Expect lines are held back unless the block has them, and
+// so is the Authorization line it would make from credentials written in a
+// redirect's target, unless the caller gives credentials of its own.
 // Lines are CR LF separated; a line is cut at a lone CR or LF inside it, so
 // no text of the caller's can smuggle in a header line of its own.
-HeaderList HeaderLines(std::string_view block);
+HeaderList HeaderLines(std::string_view block, bool callerCredentials = false);
 
 // Uses the process-wide cookie store (see InetRequest).
 CURLcode UseSharedCookies(CURL* easy);

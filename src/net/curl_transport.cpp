@@ -237,15 +237,16 @@ CURLcode SetMethod(CURL* easy, int method, const std::string* body) {
     return code;
 }
 
-HeaderList HeaderLines(std::string_view block) {
+HeaderList HeaderLines(std::string_view block, bool callerCredentials) {
     curl_slist* list = nullptr;
-    bool accept = false, contentType = false, expect = false;
+    bool accept = false, contentType = false, expect = false, authorization = callerCredentials;
     for (const std::string& line : SplitText(block, "\r\n")) {
         std::string entry = line.substr(0, line.find_first_of("\r\n"));
         if (entry.empty()) continue;
         accept = accept || StartsWithIgnoringCase(entry, "Accept:");
         contentType = contentType || StartsWithIgnoringCase(entry, "Content-Type:");
         expect = expect || StartsWithIgnoringCase(entry, "Expect:");
+        authorization = authorization || StartsWithIgnoringCase(entry, "Authorization:");
         // libcurl reads "Name:" with nothing after it as "do not send Name";
         // "Name;" is how it is told to send the header empty.
         if (entry.back() == ':' && entry.find(':') == entry.size() - 1) entry.back() = ';';
@@ -254,6 +255,7 @@ HeaderList HeaderLines(std::string_view block) {
     if (!accept) list = curl_slist_append(list, "Accept:");
     if (!contentType) list = curl_slist_append(list, "Content-Type:");
     if (!expect) list = curl_slist_append(list, "Expect:");
+    if (!authorization) list = curl_slist_append(list, "Authorization:");
     return HeaderList(list);
 }
 

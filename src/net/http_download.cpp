@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "net/curl_exchange.h"
+#include "net/url.h"
 
 namespace vantrel {
 namespace {
@@ -67,7 +68,7 @@ DownloadStatus Fetch(std::string_view url, Sink& sink) {
     if (!easy) return DownloadStatus::kRequestFailed;
     CURL* e = easy.get();
     sink.easy = e;
-    const std::string address(url);
+    const std::string address = RequestUrl(url);
     curl::HeaderList headers = curl::HeaderLines("Accept: */*");
     if (curl_easy_setopt(e, CURLOPT_URL, address.c_str()) != CURLE_OK ||
         curl_easy_setopt(e, CURLOPT_USERAGENT, curl::DEFAULT_AGENT) != CURLE_OK ||

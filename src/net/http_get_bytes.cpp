@@ -1,6 +1,7 @@
 #include "net/http_get_bytes.h"
 
 #include "net/curl_exchange.h"
+#include "net/url.h"
 
 namespace vantrel {
 
@@ -10,7 +11,7 @@ std::string HttpGetBytes(std::string_view url) {
     curl::Easy easy = curl::NewEasy(response);
     if (!easy) return {};
     CURL* e = easy.get();
-    const std::string address(url);
+    const std::string address = RequestUrl(url);
     curl::HeaderList headers = curl::HeaderLines("Accept: */*");
     if (curl_easy_setopt(e, CURLOPT_URL, address.c_str()) != CURLE_OK ||
         curl_easy_setopt(e, CURLOPT_USERAGENT, curl::DEFAULT_AGENT) != CURLE_OK ||

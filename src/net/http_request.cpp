@@ -10,6 +10,7 @@
 #include "net/local_text.h"
 #include "net/pending_messages.h"
 #include "net/regex_object.h"
+#include "net/url.h"
 
 namespace vantrel {
 namespace {
@@ -134,7 +135,7 @@ struct Prepared {
 // libcurl step that stands for it. Returns the failure of the first step
 // that fails.
 std::optional<Failure> Prepare(CURL* e, curl::Response& response, const HttpRequestArgs& a,
-                               Prepared& prepared) {
+                               const std::string& address, Prepared& prepared) {
     // 702 (continued): the proxy belongs to the session. Through a proxy an
     // https address is tunnelled (CONNECT) and an http one asked for in
     // absolute form, as with a named "http=" proxy.
@@ -147,7 +148,8 @@ std::optional<Failure> Prepare(CURL* e, curl::Response& response, const HttpRequ
     if (curl::SetTimeouts(e, response, seconds) != CURLE_OK) return Failure::kTimeouts;
 
     // 703: the connection's address.
-    if (curl_easy_setopt(e, CURLOPT_URL, a.url.c_str()) != CURLE_OK) return Failure::kNoConnection;
+    if (curl_easy_setopt(e, CURLOPT_URL, address.c_str()) != CURLE_OK)
+        return Failure::kNoConnection;
 
     // 704: the request's verb and body.
     int method = a.method.value_or(0);
@@ -185,7 +187,8 @@ std::optional<Failure> Prepare(CURL* e, curl::Response& response, const HttpRequ
 
     // 710: the header block, sent line for line.
     const std::string cookies = a.cookies ? *a.cookies : std::string();
-    prepared.headers = curl::HeaderLines(RequestHeaderBlock(a, method, cookies));
+    prepared.headers = curl::HeaderLines(RequestHeaderBlock(a, method, cookies),
+                                         !user.empty() && !password.empty());
     if (curl_easy_setopt(e, CURLOPT_HTTPHEADER, prepared.headers.get()) != CURLE_OK)
         return Failure::kHeaders;
     return std::nullopt;
@@ -227,14 +230,16 @@ std::string HttpRequest(const HttpRequestArgs& a) {
     };
     // 700: libcurl's global start-up failed.
     if (!curl::Available()) return fail(Failure::kNoHttpStack);
-    // 701: not an http(s) URL libcurl can take apart.
-    if (!SplitsAsHttpUrl(a.url)) return fail(Failure::kBadUrl);
+    // 701: not an http(s) URL libcurl can take apart, once credentials are
+    // out of it and what it cannot carry is escaped.
+    const std::string address = RequestUrl(a.url);
+    if (!SplitsAsHttpUrl(address)) return fail(Failure::kBadUrl);
     // 702: the easy handle is the session.
     curl::Response response;
     curl::Easy easy = curl::NewEasy(response);
     if (!easy) return fail(Failure::kNoSession);
     Prepared prepared;
-    if (auto failure = Prepare(easy.get(), response, a, prepared)) return fail(*failure);
+    if (auto failure = Prepare(easy.get(), response, a, address, prepared)) return fail(*failure);
 
     // 711/712/713: the exchange itself. Not connected, TLS refused or the
     // request not written: 711. Written, but no complete header block back

@@ -26,12 +26,12 @@ std::string AgentText(const std::string& block) {
     return std::string(OneLine(agent));
 }
 
-std::string RequestHeaderBlock(const InetRequestArgs& a, std::string block, int method,
-                               const std::string& cookies) {
-    if (a.defaultHeaders.value_or(true)) {
+std::string RequestHeaderBlock(const std::string& url, std::string block, int method,
+                               const std::string& cookies, bool defaultHeaders) {
+    if (defaultHeaders) {
         if (block.empty()) block = "Accept: */*";
         if (!Contains(block, "Accept:", true)) block += "\r\nAccept: */*";
-        if (!Contains(block, "Referer:", true)) block += "\r\nReferer: " + a.url;
+        if (!Contains(block, "Referer:", true)) block += "\r\nReferer: " + url;
         if (!Contains(block, "Accept-Language:", true)) block += "\r\nAccept-Language: zh-cn";
         if (method == 1 && !Contains(block, "Content-Type:", true))
             block += "\r\nContent-Type: application/x-www-form-urlencoded";
@@ -60,7 +60,8 @@ std::string InetRequest(const InetRequestArgs& a) {
     if (a.normalizeHeaderNames.value_or(true)) block = NormalizeHeaderNames(block);
     int method = a.method.value_or(0);
     if (method < 0 || method > 7) method = 0;
-    const bool secure = a.url.size() >= 8 && Find(a.url.substr(0, 8), "https://", 1, true) == 1;
+    const std::string url = RequestUrl(a.url);
+    const bool secure = url.size() >= 8 && Find(url.substr(0, 8), "https://", 1, true) == 1;
     const std::string agent = AgentText(block);
 
     if (!curl::Available()) return {};
@@ -69,8 +70,8 @@ std::string InetRequest(const InetRequestArgs& a) {
     if (!easy) return {};
     CURL* e = easy.get();
     // The address as the host, port and path split out of it.
-    const std::string address = std::string(secure ? "https://" : "http://") + UrlHost(a.url) +
-                                ":" + std::to_string(UrlPort(a.url)) + UrlPath(a.url);
+    const std::string address = std::string(secure ? "https://" : "http://") + UrlHost(url) + ":" +
+                                std::to_string(UrlPort(url)) + UrlPath(url);
     const long seconds = curl::BlockingTimeoutSeconds();
     if (curl_easy_setopt(e, CURLOPT_URL, address.c_str()) != CURLE_OK ||
         curl_easy_setopt(e, CURLOPT_USERAGENT, agent.c_str()) != CURLE_OK ||
@@ -82,7 +83,8 @@ std::string InetRequest(const InetRequestArgs& a) {
     if (!a.cookies && curl::UseSharedCookies(e) != CURLE_OK) return {};
 
     const std::string cookies = a.cookies ? *a.cookies : std::string();
-    curl::HeaderList headers = curl::HeaderLines(RequestHeaderBlock(a, block, method, cookies));
+    curl::HeaderList headers = curl::HeaderLines(
+        RequestHeaderBlock(url, block, method, cookies, a.defaultHeaders.value_or(true)));
     std::string body;
     if (method != 0) {
         body = a.postBytes && !a.postBytes->empty() ? *a.postBytes : a.postText.value_or("");
@@ -93,9 +95,14 @@ std::string InetRequest(const InetRequestArgs& a) {
         return {};
 
     // A failed read is not told apart: the body is what arrived (at most the
-    // cap). Only an exchange with no answer at all gives nothing.
+    // cap). An exchange with no answer at all gives nothing, and its header
+    // and cookie outputs are reset all the same: a caller reusing them must
+    // not read an earlier call's cookies.
     curl::PerformBlocking(e);
-    if (!response.headersDone) return {};
+    if (!response.headersDone) {
+        response.headers.clear();
+        response.body.clear();
+    }
 
     InetAnswerFields fields = ReadInetAnswerHeaders(response.headers);
     if (a.mergeCookies.value_or(true) && a.cookies)

@@ -27,8 +27,10 @@ struct InetRequestArgs {
 };
 
 // One exchange that blocks the calling thread (no pending messages run) within
-// the bounded time-outs of net/curl_transport.h. Returns the body bytes; empty,
-// with every out argument left as it was, when no answer came at all. Without
+// the bounded time-outs of net/curl_transport.h. Returns the body bytes; empty
+// when no answer came at all, with the header block and returned cookies
+// empty (merged with supplied cookies, as after any answer). Only a request
+// that could not be set up leaves the out arguments as they were. Without
 // supplied cookies, cookies live in a process-wide in-memory store shared by
 // such calls, as a system HTTP library's store would.
 std::string InetRequest(const InetRequestArgs& args);

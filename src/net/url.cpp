@@ -1,5 +1,6 @@
 #include "net/url.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -55,6 +56,47 @@ bool IsSafe(unsigned char b) {
            (b >= 'A' && b <= 'Z') || b == '_' || (b >= 'a' && b <= 'z');
 }
 
+// The bytes RFC 3986 lets a URL carry as they are: unreserved, reserved and
+// the "%" of an escape.
+bool UrlCarries(unsigned char b) {
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
+           std::string_view("-._~:/?#[]@!$&'()*+,;=%").find(static_cast<char>(b)) !=
+               std::string_view::npos;
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A letter, then letters, digits, "+", "-" or ".".
+bool IsSchemeName(std::string_view text) {
+    if (text.empty() || !IsAsciiLetter(text.front())) return false;
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    });
+}
+
+void AppendEscape(std::string& out, unsigned char b) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out.push_back('%');
+    out.push_back(kHex[b >> 4]);
+    out.push_back(kHex[b & 0xF]);
+}
+
+std::string EscapeUncarried(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (UrlCarries(b)) {
+            out.push_back(c);
+        } else {
+            AppendEscape(out, b);
+        }
+    }
+    return out;
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -92,13 +134,29 @@ std::string UrlPath(std::string_view url) {
     return "/" + std::string(rest);
 }
 
+std::string RequestUrl(std::string_view url) {
+    // In UTF-8 first: a second byte of a local character can look like "@" or "/".
+    const std::string text = ToUtf8(url);
+    const std::string_view all(text);
+    const std::size_t schemeEnd = all.find("://");
+    const std::size_t authority =
+        schemeEnd != std::string_view::npos && IsSchemeName(all.substr(0, schemeEnd))
+            ? schemeEnd + 3
+            : 0;
+    std::size_t rest = all.find_first_of("/?#", authority);
+    if (rest == std::string_view::npos) rest = all.size();
+    const std::size_t at = all.substr(authority, rest - authority).rfind('@');
+    const std::size_t host = at == std::string_view::npos ? authority : authority + at + 1;
+    return std::string(all.substr(0, authority)) + std::string(all.substr(host, rest - host)) +
+           EscapeUncarried(all.substr(rest));
+}
+
 std::string UrlEncode(std::string_view text, bool keepSafe, bool utf8) {
     if (utf8) return PercentEncodeBytes(ToUtf8(text), keepSafe);
     return PercentEncodeBytes(text.substr(0, text.find('\0')), keepSafe);
 }
 
 std::string PercentEncodeBytes(std::string_view bytes, bool keepSafe) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(bytes.size() * 3);
     for (char c : bytes) {
@@ -109,9 +167,7 @@ std::string PercentEncodeBytes(std::string_view bytes, bool keepSafe) {
         } else if (b == ' ') {
             out.push_back('+');
         } else {
-            out.push_back('%');
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 0xF]);
+            AppendEscape(out, b);
         }
     }
     return out;

@@ -18,6 +18,12 @@ int UrlPort(std::string_view url);
 // Everything after the host (path, query, fragment), starting with "/".
 std::string UrlPath(std::string_view url);
 
+// The address as a request sends it, in UTF-8: without the "user:password@"
+// of its host part, since credentials written in a URL are never sent, and
+// with every byte after the host that a URL cannot carry (blanks, controls,
+// quotes, non-ASCII) percent-encoded. Escapes already there stay as they are.
+std::string RequestUrl(std::string_view url);
+
 // Percent-encodes the text's local bytes, or with utf8 its UTF-8 bytes.
 std::string UrlEncode(std::string_view text, bool keepSafe = false, bool utf8 = false);
 

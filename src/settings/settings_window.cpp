@@ -135,11 +135,9 @@ void SettingsWindow::BuildControls() {
     minutesBox_ =
         AddBox<MinutesBox>(saveGroup_, "编辑框EX3", QStringLiteral("10"), QRect(20, 25, 52, 32));
     AddLabel(saveGroup_, "标签EX_内容6", QStringLiteral("分"), 75, 34);
-    folderBox_ = AddBox<EditBox>(saveGroup_, "编辑框EX4", kFolderPrompt, QRect(98, 25, 152, 32));
     // The folder comes from the chooser only, so the box always shows the
     // folder the export will write to.
-    folderBox_->setReadOnly(true);
-    folderBox_->setCursor(Qt::PointingHandCursor);
+    folderBox_ = AddBox<FolderBox>(saveGroup_, "编辑框EX4", kFolderPrompt, QRect(98, 25, 152, 32));
     autoSaveSwitch_ = AddSwitch(saveGroup_, "滑动按钮EX4", 262, 29);
 }
 

@@ -6,6 +6,7 @@ namespace vantrel {
 
 class CaptionButton;
 class EditBox;
+class FolderBox;
 class GroupBox;
 class Label;
 class MinutesBox;
@@ -68,7 +69,7 @@ class SettingsWindow : public SkinWindow {
     SlideSwitch* taskbarSwitch_ = nullptr;
     SlideSwitch* autorunSwitch_ = nullptr;
     MinutesBox* minutesBox_ = nullptr;
-    EditBox* folderBox_ = nullptr;
+    FolderBox* folderBox_ = nullptr;
     SlideSwitch* autoSaveSwitch_ = nullptr;
 };
 

@@ -1,7 +1,9 @@
 #include "toolkit/list_view.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -159,8 +161,25 @@ void ListView::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
 }
 
+bool ListView::ContinuesClickSequence(const QMouseEvent& event, int row) const {
+    if (event.type() == QEvent::MouseButtonDblClick) return true;
+    // A third click comes as a plain press; its time tells it apart.
+    const auto interval =
+        static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    return row == lastPressRow_ && lastPressTime_ != 0 && event.timestamp() >= lastPressTime_ &&
+           event.timestamp() - lastPressTime_ < interval;
+}
+
 void ListView::mousePressEvent(QMouseEvent* event) {
-    pressedRow_ = event->button() == Qt::LeftButton ? RowAt(event->position().toPoint()) : -1;
+    pressedRow_ = -1;
+    if (event->button() == Qt::LeftButton) {
+        const int row = RowAt(event->position().toPoint());
+        // One activation per click sequence: the further clicks of a double
+        // click would open the same link again.
+        if (!ContinuesClickSequence(*event, row)) pressedRow_ = row;
+        lastPressRow_ = row;
+        lastPressTime_ = event->timestamp();
+    }
     QWidget::mousePressEvent(event);
 }
 

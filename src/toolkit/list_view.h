@@ -62,6 +62,7 @@ class ListView : public QWidget {
     int ColumnLeft(int column) const;
     int MaxTopRow() const;
     void SetHoverRow(int row);
+    bool ContinuesClickSequence(const QMouseEvent& event, int row) const;
     void PaintHeader(QPainter& painter) const;
     void PaintRow(QPainter& painter, int row) const;
     void PaintCell(QPainter& painter, int row, int column, const QRect& box) const;
@@ -76,6 +77,8 @@ class ListView : public QWidget {
     int topRow_ = 0;
     int hoverRow_ = -1;
     int pressedRow_ = -1;
+    int lastPressRow_ = -1;
+    quint64 lastPressTime_ = 0;
 };
 
 }  // namespace vantrel

@@ -1,5 +1,6 @@
 #include "toolkit/picture_box.h"
 
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -26,9 +27,22 @@ void PictureBox::paintEvent(QPaintEvent*) {
     painter.drawImage(target, picture_);
 }
 
+bool PictureBox::Clickable() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&PictureBox::Clicked));
+}
+
+// A box that answers clicks keeps them to itself: passed on to the window, the
+// press would start a drag and the release would close a tooltip the click
+// has just shown. Other boxes let the window be dragged by them.
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && Clickable()) return event->accept();
+    QWidget::mousePressEvent(event);
+}
+
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit Clicked();
-    QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !Clickable()) return QWidget::mouseReleaseEvent(event);
+    event->accept();
+    emit Clicked();
 }
 
 }  // namespace vantrel

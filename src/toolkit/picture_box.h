@@ -19,9 +19,12 @@ class PictureBox : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    bool Clickable() const;
+
     QImage picture_;
 };
 

@@ -12,7 +12,18 @@
 
 namespace vantrel {
 
-SkinWindow::SkinWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+namespace {
+
+// An owned window is a dialog transient for its owner: the window manager
+// keeps it above the owner, even an always-on-top one that is activated. A
+// plain window with a parent would tell the window manager nothing.
+Qt::WindowFlags WindowKind(const QWidget* owner) {
+    return (owner ? Qt::Dialog : Qt::Window) | Qt::FramelessWindowHint;
+}
+
+}  // namespace
+
+SkinWindow::SkinWindow(QWidget* owner) : QWidget(owner, WindowKind(owner)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(SkinFont(13));
     setMouseTracking(true);

@@ -6,11 +6,12 @@
 namespace vantrel {
 
 // A frameless top-level window in the dark skin. Pressing anywhere that is not
-// a child control and dragging moves the window.
+// a child control and dragging moves the window. A window with an owner stays
+// above it.
 class SkinWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit SkinWindow(QWidget* parent = nullptr);
+    explicit SkinWindow(QWidget* owner = nullptr);
 
   signals:
     void Resized(int width, int height);

@@ -32,6 +32,7 @@ void VideoViewer::ShowLinks(QWidget* owner) {
         return;
     }
     window_ = new VideoWindow(*this, owner);
+    window_->PlaceBesideOwner();
     window_->show();
     window_->Start();
 }

@@ -4,7 +4,10 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QToolTip>
+
+#include <algorithm>
 
 #include "media/media_player.h"
 #include "net/http_get_bytes.h"
@@ -59,8 +62,6 @@ QString DownloadProgressText(std::uint64_t received, std::uint64_t total) {
 }  // namespace
 
 VideoWindow::VideoWindow(VideoViewer& viewer, QWidget* owner) : SkinWindow(owner), viewer_(viewer) {
-    // Owned by the main window, yet a window of its own.
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setObjectName(QStringLiteral("抖音播放界面"));
     setWindowTitle(QStringLiteral("抖音播放界面"));
     setFixedSize(kWidth, kHeight);
@@ -89,7 +90,8 @@ void VideoWindow::BuildControls() {
     videoFrame_->setAutoFillBackground(true);
     videoFrame_->setPalette(QPalette(Qt::black));
 
-    auto* description = new WrappingLabel(QStringLiteral("标签EX_内容"), this);
+    // Labels stay empty until a video loads, rather than showing their names.
+    auto* description = new WrappingLabel(QString(), this);
     description_ = description;
     name(description_, "标签EX_内容");
     description_->setGeometry(23, 517, 260, 43);
@@ -100,7 +102,7 @@ void VideoWindow::BuildControls() {
     avatar_->setGeometry(299, 48, 48, 48);
     avatar_->setCursor(Qt::PointingHandCursor);
 
-    auto* nickname = new WrappingLabel(QStringLiteral("标签EX_名称"), this);
+    auto* nickname = new WrappingLabel(QString(), this);
     nickname->alignment = Qt::AlignHCenter | Qt::AlignTop;
     nickname_ = nickname;
     name(nickname_, "标签EX_名称");
@@ -134,14 +136,17 @@ void VideoWindow::BuildControls() {
     name(downloadButton_, "超级按钮EX_下载");
     downloadButton_->setGeometry(303, 424, 40, 40);
 
-    linkBox_ = new QLineEdit(QStringLiteral("编辑框EX"), this);
+    // Holds the share link that plays; a link typed here plays on the button.
+    linkBox_ = new QLineEdit(this);
+    // Only a click puts the focus here: the window coming up does not.
+    linkBox_->setFocusPolicy(Qt::ClickFocus);
     name(linkBox_, "编辑框EX1");
     linkBox_->setGeometry(288, 472, 64, 32);
     linkBox_->setFont(SkinFont(12));
     linkBox_->setStyleSheet(QStringLiteral(
         "QLineEdit { background: #22252E; color: #E6E8EE; border: 1px solid #2C303B; "
         "border-radius: 3px; padding: 0 3px; }"));
-    playLinkButton_ = new CaptionButton(QStringLiteral("超级按钮EX"), this);
+    playLinkButton_ = new CaptionButton(QStringLiteral("播放链接"), this);
     name(playLinkButton_, "超级按钮EX1");
     playLinkButton_->setGeometry(288, 520, 72, 24);
     playLinkButton_->setFont(SkinFont(12));
@@ -172,6 +177,21 @@ void VideoWindow::ConnectControls() {
         connect(tip.button, &HoverButton::PointerEntered, this, [text] { ShowTip(text); });
         connect(tip.button, &HoverButton::PointerLeft, this, [] { CloseTipBox(); });
     }
+}
+
+void VideoWindow::PlaceBesideOwner() {
+    const QWidget* owner = parentWidget();
+    if (!owner || !owner->screen()) return;
+    const QRect beside = owner->frameGeometry();
+    const QRect area = owner->screen()->availableGeometry();
+    constexpr int kGap = 8;
+    // Left of the owner, which opens at the screen's right edge; else right of it.
+    int left = beside.x() - kGap - kWidth;
+    if (left < area.x()) left = beside.x() + beside.width() + kGap;
+    left = std::clamp(left, area.x(), std::max(area.x(), area.x() + area.width() - kWidth));
+    const int top =
+        std::clamp(beside.y(), area.y(), std::max(area.y(), area.y() + area.height() - kHeight));
+    move(left, top);
 }
 
 void VideoWindow::Start() {
@@ -209,6 +229,7 @@ bool VideoWindow::LoadVideo(const std::string& link) {
             DecodeImage({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()})));
         avatar_->setToolTip({});
         nickname_->SetText(QStringFromLocal(item.nickname));
+        ShowLink(QStringFromLocal(requested));
         viewer_.Player().URL(QStringFromLocal(item.playAddress), true);
     }
     return true;
@@ -224,6 +245,13 @@ void VideoWindow::ToggleSound() {
     soundButton_->SetSelected(muted);
     viewer_.Player().mute(muted, true);
     viewer_.VideoSoundOn() = !muted;
+}
+
+void VideoWindow::ShowLink(const QString& link) {
+    // A link the user typed stays until it plays.
+    if (linkBox_->isModified() && linkBox_->text() != link) return;
+    linkBox_->setText(link);
+    linkBox_->setCursorPosition(0);
 }
 
 void VideoWindow::SetDescription(const QString& text) {

@@ -27,6 +27,9 @@ class VideoWindow : public SkinWindow {
 
     VideoWindow(VideoViewer& viewer, QWidget* owner);
 
+    // Puts the window beside its owner, on the side with room, so that it
+    // covers neither the owner nor the screen's edge.
+    void PlaceBesideOwner();
     // Creates the player control, sets it up and loads the first link.
     void Start();
 
@@ -43,6 +46,7 @@ class VideoWindow : public SkinWindow {
     void BuildControls();
     void ConnectControls();
     void SetDescription(const QString& text);
+    void ShowLink(const QString& link);
 
     VideoViewer& viewer_;
     Label* title_ = nullptr;

@@ -74,6 +74,18 @@ TEST_F(ListActionsTest, RowsOpenTheirSearchWithTheWholeTitle) {
     EXPECT_TRUE(catcher_.urls[1].endsWith("/buzz?b=1")) << catcher_.urls[1].toStdString();
 }
 
+TEST_F(ListActionsTest, ViewAllLinkTellsWhatItOpensWhileThePointerIsOnIt) {
+    LinkLabel& viewAll = window_->ViewAllLink();
+    ASSERT_EQ(viewAll.objectName(), QStringLiteral("标签EX1"));
+    const QPointF inside(2, 2);
+    QEnterEvent enter(inside, viewAll.mapToGlobal(inside), viewAll.mapToGlobal(inside));
+    QApplication::sendEvent(&viewAll, &enter);
+    EXPECT_EQ(ShownTipText(), QStringLiteral("查看全部"));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&viewAll, &leave);
+    EXPECT_TRUE(ShownTipText().isEmpty());
+}
+
 TEST_F(ListActionsTest, BaiduDescriptionStopsTheEdgeTimerWhileShown) {
     Show(SourceId::kBaidu, {{Utf8ToLocal("标题"), "3", Utf8ToLocal("一段描述文字"), ""}});
     window_->State().dockToEdge = true;

@@ -64,18 +64,21 @@ class Program : public ::testing::Test {
 
     // Starts the program and waits for its window; returns the window id, or
     // empty after reporting what the program left to see.
-    std::string StartAndFind(const std::vector<std::string>& arguments) {
-        Start(arguments);
+    std::string StartAndFind(const std::vector<std::string>& arguments,
+                             const std::vector<std::string>& environment = {}) {
+        Start(arguments, environment);
         const std::string id = WaitFor(WindowSearch(), 30);
         if (id.empty()) ADD_FAILURE() << test::StartUpDiagnosis(pid_, ErrorLog().string());
         return id;
     }
 
-    void Start(const std::vector<std::string>& arguments) {
+    void Start(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment = {}) {
         std::vector<std::string> argv{kProgram};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        pid_ = test::StartProcess(argv, {"XDG_CONFIG_HOME=" + config_.string(), "QT_QPA_PLATFORM"},
-                                  -1, ErrorLog().string());
+        std::vector<std::string> changes{"XDG_CONFIG_HOME=" + config_.string(), "QT_QPA_PLATFORM"};
+        changes.insert(changes.end(), environment.begin(), environment.end());
+        pid_ = test::StartProcess(argv, changes, -1, ErrorLog().string());
     }
 
     fs::path ErrorLog() const { return config_ / "stderr.txt"; }
@@ -351,6 +354,49 @@ bool WaitUntil(Probe probe, int seconds) {
     for (int i = 0; i < seconds * 10 && !probe(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     return probe();
+}
+
+// Puts an "xdg-open" first on the program's PATH that writes each link it is
+// given as a line of `record`; returns the environment change that does it.
+std::string RecordingOpener(const fs::path& folder, const fs::path& record) {
+    fs::create_directories(folder);
+    const fs::path script = folder / "xdg-open";
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << record.string() << "'\n";
+    fs::permissions(script, fs::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    return "PATH=" + folder.string() + ":" + (path ? path : "/usr/bin:/bin");
+}
+
+std::vector<std::string> Lines(const fs::path& file) {
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(Program, ADoubleClickedRowOpensItsLinkOnce) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr);
+    const fs::path opened = config_ / "opened.txt";
+    const std::string id = StartAndFind({"--demo"}, {RecordingOpener(config_ / "bin", opened)});
+    ASSERT_FALSE(id.empty()) << "no window named Vantrel";
+    const std::string mainId = id.substr(0, id.find('\n'));
+    ASSERT_TRUE(WaitUntil([&] { return RankColumnMarkerShare(mainId) > 0.2; }, 20))
+        << "the Weibo list never showed";
+
+    ClickAt(mainId, 150, 140, 2);
+    ASSERT_TRUE(WaitUntil([&] { return !Lines(opened).empty(); }, 10)) << "nothing was opened";
+    // The second click would have come 80 ms after the first.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const std::vector<std::string> links = Lines(opened);
+    ASSERT_EQ(links.size(), 1u) << links.back();
+    EXPECT_NE(links[0].find("/weibo/"), std::string::npos) << links[0];
+
+    // A click after the double-click's time is a new activation.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    ClickAt(mainId, 150, 140);
+    EXPECT_TRUE(WaitUntil([&] { return Lines(opened).size() == 2; }, 10));
+    EXPECT_EQ(Stop(SIGTERM), 0);
 }
 
 // Driven like a user against the demo server: the Douyin button, a double-click

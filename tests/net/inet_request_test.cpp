@@ -174,14 +174,22 @@ TEST_F(InetRequestTest, ProxyGetsTheAbsoluteAddress) {
         << server.lastRequest();
 }
 
-TEST_F(InetRequestTest, NoAnswerGivesNothingAndLeavesTheOutputs) {
-    std::string headers = "kept", returned = "kept";
+// A caller reusing its variables finds nothing of an earlier answer in them.
+TEST_F(InetRequestTest, NoAnswerGivesNothingAndResetsTheOutputs) {
+    std::string headers, returned;
+    InetRequest(
+        {.url = server.base() + "/", .returnedCookies = &returned, .responseHeaders = &headers});
+    ASSERT_EQ(returned, "s=1");
     const std::string refused = "http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/";
     EXPECT_EQ(
         InetRequest({.url = refused, .returnedCookies = &returned, .responseHeaders = &headers}),
         "");
-    EXPECT_EQ(headers, "kept");
-    EXPECT_EQ(returned, "kept");
+    EXPECT_EQ(headers, "");
+    EXPECT_EQ(returned, "");
+    // Supplied cookies are still merged into the returned ones.
+    std::string cookies = "a=1";
+    InetRequest({.url = refused, .cookies = &cookies, .returnedCookies = &returned});
+    EXPECT_EQ(returned, "a=1");
 
     SetBlockingTimeoutSeconds(1);
     LoopbackServer silent([](const std::string&) {
@@ -190,9 +198,10 @@ TEST_F(InetRequestTest, NoAnswerGivesNothingAndLeavesTheOutputs) {
         reply.end = test::Reply::End::kHang;
         return reply;
     });
+    headers = "old";
     EXPECT_EQ(InetRequest({.url = silent.base() + "/", .responseHeaders = &headers}), "");
     SetBlockingTimeoutSeconds(30);
-    EXPECT_EQ(headers, "kept");
+    EXPECT_EQ(headers, "");
 }
 
 }  // namespace

@@ -42,6 +42,24 @@ TEST(UrlPath, EverythingAfterTheHost) {
     EXPECT_EQ(UrlPath("http://http/x"), "/x");  // the host's name is not searched for
 }
 
+TEST(RequestUrl, CredentialsOutAndWhatAUrlCannotCarryEscaped) {
+    EXPECT_EQ(RequestUrl("http://u:p@h.cn:81/a b?x=\"1\"#f g"),
+              "http://h.cn:81/a%20b?x=%221%22#f%20g");
+    EXPECT_EQ(RequestUrl("http://a@b@h.cn/"), "http://h.cn/");
+    EXPECT_EQ(RequestUrl("HTTP://user@h.cn?x=1"), "HTTP://h.cn?x=1");
+    // An "@" after the host is no credential.
+    EXPECT_EQ(RequestUrl("https://h.cn/p@q?a=b@c"), "https://h.cn/p@q?a=b@c");
+    EXPECT_EQ(RequestUrl("h.cn/a b"), "h.cn/a%20b");
+    // Local text goes as UTF-8; escapes and stray "%" stay as written.
+    EXPECT_EQ(RequestUrl("http://h.cn/\xD6\xD0?%E6%96%87%zz"),
+              "http://h.cn/%E4%B8%AD?%E6%96%87%zz");
+    EXPECT_EQ(RequestUrl("http://h.cn/a\tb\x7f{|}<>\\^`"),
+              "http://h.cn/a%09b%7F%7B%7C%7D%3C%3E%5C%5E%60");
+    EXPECT_EQ(RequestUrl("http://h.cn/-._~:/?#[]@!$&'()*+,;="),
+              "http://h.cn/-._~:/?#[]@!$&'()*+,;=");
+    EXPECT_EQ(RequestUrl(""), "");
+}
+
 TEST(PercentEncode, EveryByteButBlankUnlessSafe) {
     EXPECT_EQ(PercentEncodeBytes("\xE4\xB8\xAD\xE6\x96\x87", false), "%E4%B8%AD%E6%96%87");
     EXPECT_EQ(PercentEncodeBytes("a b", false), "%61+%62");

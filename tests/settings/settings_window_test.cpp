@@ -311,6 +311,39 @@ TEST_F(SettingsWindowTest, AutoSaveNeedsAFolderAndLocksItsBoxesWhileOn) {
     EXPECT_TRUE(folder->isEnabled());
 }
 
+TEST_F(SettingsWindowTest, FolderBoxKeepsThePathsEndInView) {
+    const QString path = QStringLiteral("/tmp/aud/home/") + QString(60, QLatin1Char('x')) +
+                         QStringLiteral("/exports");
+    State().saveDirectory = LocalFromQString(path);
+    ASSERT_TRUE(Open());
+    auto* box = Control<FolderBox>("编辑框EX4");
+    EXPECT_EQ(box->text(), path);
+    EXPECT_EQ(box->toolTip(), path);
+    const QString shown = box->ShownText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/tmp"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("/exports"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(box->fontMetrics().horizontalAdvance(shown), box->width());
+}
+
+// The focus goes into a box when the user clicks it, never by itself.
+TEST_F(SettingsWindowTest, FocusEntersABoxOnlyByAClickOnIt) {
+    ASSERT_TRUE(Open());
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+    EXPECT_EQ(qobject_cast<EditBox*>(QApplication::focusWidget()), nullptr);
+
+    auto* seconds = Control<EditBox>("编辑框EX1");
+    auto* keywords = Control<EditBox>("编辑框EX2");
+    QTest::mouseClick(seconds, Qt::LeftButton);
+    ASSERT_TRUE(seconds->hasFocus());
+    // Turning the refresh on disables the focused seconds box.
+    Click("滑动按钮EX1");
+    ASSERT_FALSE(seconds->isEnabled());
+    EXPECT_FALSE(keywords->hasFocus());
+    EXPECT_EQ(keywords->text(), QStringLiteral("请输入关键词"));
+}
+
 TEST_F(SettingsWindowTest, ChangesReachTheFileOnlyWhenTheProgramCloses) {
     const fs::path file = config_.path() / "vantrel" / "kweld.ini";
     ASSERT_TRUE(Open());

@@ -1,7 +1,10 @@
 #include "viewer/video_window.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -163,8 +166,12 @@ TEST_F(VideoWindowTest, EveryControlAtItsPlace) {
     }
     EXPECT_EQ(window.findChild<Label*>(QStringLiteral("标签EX2"))->Text(),
               QStringLiteral("抖音播放"));
-    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("编辑框EX1"))->text(),
-              QStringLiteral("编辑框EX"));
+    // Before a video loads nothing shows a control's name.
+    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("编辑框EX1"))->text(), QString());
+    EXPECT_EQ(window.findChild<Label*>(QStringLiteral("标签EX_内容"))->Text(), QString());
+    EXPECT_EQ(window.findChild<Label*>(QStringLiteral("标签EX_名称"))->Text(), QString());
+    EXPECT_EQ(window.findChild<CaptionButton*>(QStringLiteral("超级按钮EX1"))->text(),
+              QStringLiteral("播放链接"));
 }
 
 TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
@@ -178,6 +185,7 @@ TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
     EXPECT_EQ(LabelText("标签EX_名称"), QStringLiteral("作者101"));
     EXPECT_EQ(Find<PictureBox>("图片框EX_头像")->Picture().size(), QSize(96, 96));
     EXPECT_EQ(player.URL(), QString::fromStdString(service.media.Base() + "/video/101.mp4"));
+    EXPECT_EQ(Find<QLineEdit>("编辑框EX1")->text(), QStringLiteral("https://s/share/video/101/"));
     EXPECT_EQ(player.uiMode(), QStringLiteral("none"));
     EXPECT_EQ(player.playCount(), 999);
     EXPECT_EQ(viewer.State().currentAwemeId, "101");
@@ -190,13 +198,58 @@ TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
     EXPECT_TRUE(soundOn);
     EXPECT_FALSE(Find<IconButton>("超级按钮EX_声音")->Selected());
 
-    // The avatar click asks for the author and shows the answer as its tooltip.
-    emit Find<PictureBox>("图片框EX_头像")->Clicked();
+    // The avatar click asks for the author and shows the answer at once, and
+    // as the avatar's tooltip from then on.
+    QTest::mouseClick(Find<PictureBox>("图片框EX_头像"), Qt::LeftButton);
     EXPECT_EQ(service.Count("/web/api/v2/user/info/?uid=u101"), 1);
     const QString tip = Find<PictureBox>("图片框EX_头像")->toolTip();
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), tip);
     EXPECT_TRUE(tip.contains(QStringLiteral("小雪"))) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("无个性签名")));
     EXPECT_TRUE(tip.contains(QStringLiteral("未设置")));
+}
+
+// A window the window manager keeps above its owner must not hide it: it
+// opens beside the owner, on the side with room.
+TEST_F(VideoWindowTest, OpensBesideItsOwner) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    owner.setGeometry(area.x() + 20, area.y() + 20, 308, 542);
+    owner.show();
+    viewer.ShowLinks(&owner);
+    VideoWindow* window = viewer.Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_GE(window->frameGeometry().x(), owner.frameGeometry().right());
+    EXPECT_TRUE(area.contains(window->frameGeometry()));
+
+    owner.move(area.x() + area.width() - 320, area.y() + 20);
+    window->PlaceBesideOwner();
+    EXPECT_LE(window->frameGeometry().right(), owner.frameGeometry().x());
+    EXPECT_TRUE(area.contains(window->frameGeometry()));
+}
+
+TEST_F(VideoWindowTest, TheLinkBoxTakesTheFocusOnlyFromAClick) {
+    viewer.ShowLinks(&owner);
+    VideoWindow* window = viewer.Window();
+    ASSERT_NE(window, nullptr);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto* box = Find<QLineEdit>("编辑框EX1");
+    EXPECT_FALSE(box->hasFocus());
+    Click("超级按钮EX_换一个");
+    EXPECT_FALSE(box->hasFocus());
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_TRUE(box->hasFocus());
+
+    // A typed link stays while other videos play, and shows once it plays.
+    box->clear();
+    QTest::keyClicks(box, QStringLiteral("https://s/share/video/555/"));
+    Click("超级按钮EX_换一个");
+    EXPECT_EQ(box->text(), QStringLiteral("https://s/share/video/555/"));
+    Click("超级按钮EX1");
+    EXPECT_EQ(service.Count("/web/api/v2/aweme/iteminfo/?item_ids=555"), 1);
+    Click("超级按钮EX_换一个");
+    EXPECT_NE(box->text(), QStringLiteral("https://s/share/video/555/"));
 }
 
 TEST_F(VideoWindowTest, AnotherRowWhileOpenAndTheRandomButtonReachEveryLink) {
