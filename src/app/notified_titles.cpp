@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "net/code_page.h"
-#include "json/json_quoted.h"
+#include "net/output_fields.h"
 #include "rules/strict_json.h"
 #include "settings/atomic_file.h"
 #include "settings/settings_file.h"
@@ -56,7 +56,7 @@ void NotifiedTitles::Note(const std::vector<std::string>& titles, TimePoint now)
     std::string text = "[";
     for (const auto& [title, at] : notified_) {
         text += (text.size() > 1 ? ",\n " : "\n ") + std::string("{\"title\": ") +
-                JsonQuoted(ToUtf8(title)) + ", \"at\": " + std::to_string(at) + "}";
+                JsonString(ToUtf8(title)) + ", \"at\": " + std::to_string(at) + "}";
     }
     ReplaceFile(path_, text + "\n]\n");
 }

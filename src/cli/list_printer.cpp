@@ -10,8 +10,8 @@
 #include "history/history_store.h"
 #include "model/list_model.h"
 #include "net/code_page.h"
+#include "net/output_fields.h"
 #include "rules/rules_file.h"
-#include "json/json_quoted.h"
 #include "settings/encrypted_store.h"
 #include "settings/settings_file.h"
 
@@ -46,14 +46,6 @@ std::string VisibleElement(const ListCell& cell) {
 std::string ColorHex(std::uint32_t color) {
     char text[9];
     std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(color));
-    return text;
-}
-
-// A tab or line break inside a title would shift the columns or the rows.
-std::string TsvField(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
     return text;
 }
 
@@ -102,13 +94,13 @@ std::string FormatJson(const std::vector<PrintedRow>& rows, const std::string& r
     for (size_t r = 0; r < rows.size(); ++r) {
         out += r ? ",\n {" : "\n {";
         for (size_t i = 0; i < kColumns.size(); ++i) {
-            out += (i ? ", " : "") + JsonQuoted(kColumns[i]) + ": " + JsonQuoted(rows[r].values[i]);
+            out += (i ? ", " : "") + JsonString(kColumns[i]) + ": " + JsonString(rows[r].values[i]);
         }
-        out += ", " + JsonQuoted(kRulesColumn) + ": [";
+        out += ", " + JsonString(kRulesColumn) + ": [";
         for (size_t i = 0; i < rows[r].rules.size(); ++i)
-            out += (i ? ", " : "") + JsonQuoted(rows[r].rules[i]);
+            out += (i ? ", " : "") + JsonString(rows[r].rules[i]);
         out += "]";
-        out += ", \"request\": " + JsonQuoted(request) + ", \"health\": " + JsonQuoted(health);
+        out += ", \"request\": " + JsonString(request) + ", \"health\": " + JsonString(health);
         out += "}";
     }
     return out + (rows.empty() ? "]\n" : "\n]\n");

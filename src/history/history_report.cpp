@@ -1,25 +1,17 @@
 #include "history/history_report.h"
+#include "net/output_fields.h"
 
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <ctime>
 #include <limits>
-
-#include "json/json_quoted.h"
 
 namespace vantrel {
 namespace {
 
 constexpr std::array<const char*, 6> kFields = {"title",     "first_seen",  "last_seen",
                                                 "best_rank", "latest_rank", "appearances"};
-
-// A tab or line break inside a title would shift the columns or the rows.
-std::string TsvField(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -76,9 +68,9 @@ std::string FormatTopicSummaries(const std::vector<TopicSummary>& summaries, His
     for (size_t i = 0; i < summaries.size(); ++i) {
         const TopicSummary& s = summaries[i];
         out += i ? ",\n {" : "\n {";
-        out += "\"title\": " + JsonQuoted(s.title);
-        out += ", \"first_seen\": " + JsonQuoted(FormatUtcTime(s.firstSeen));
-        out += ", \"last_seen\": " + JsonQuoted(FormatUtcTime(s.lastSeen));
+        out += "\"title\": " + JsonString(s.title);
+        out += ", \"first_seen\": " + JsonString(FormatUtcTime(s.firstSeen));
+        out += ", \"last_seen\": " + JsonString(FormatUtcTime(s.lastSeen));
         out += ", \"best_rank\": " + std::to_string(s.bestRank);
         out += ", \"latest_rank\": " + std::to_string(s.latestRank);
         out += ", \"appearances\": " + std::to_string(s.appearances) + "}";

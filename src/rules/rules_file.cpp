@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "history/broken_file.h"
-#include "json/json_quoted.h"
 #include "net/code_page.h"
+#include "net/output_fields.h"
 #include "net/regex_object.h"
 #include "rules/strict_json.h"
 #include "settings/atomic_file.h"
@@ -120,7 +120,7 @@ class RuleReader {
 std::string QuotedList(const std::vector<std::string>& texts) {
     std::string out = "[";
     for (std::size_t i = 0; i < texts.size(); ++i)
-        out += (i ? ", " : "") + JsonQuoted(texts[i]);
+        out += (i ? ", " : "") + JsonString(texts[i]);
     return out + "]";
 }
 
@@ -131,10 +131,10 @@ std::string RuleText(const KeywordRule& rule) {
     }
     char color[8];
     std::snprintf(color, sizeof color, "#%06X", static_cast<unsigned>(rule.color & 0xFFFFFF));
-    return "    {\n      \"name\": " + JsonQuoted(rule.name) +
+    return "    {\n      \"name\": " + JsonString(rule.name) +
            ",\n      \"words\": " + QuotedList(rule.words) +
            ",\n      \"exclude\": " + QuotedList(rule.exclude) +
-           ",\n      \"regex\": " + JsonQuoted(rule.regex) +
+           ",\n      \"regex\": " + JsonString(rule.regex) +
            ",\n      \"sources\": " + QuotedList(sources) + ",\n      \"color\": \"" + color +
            "\",\n      \"notify\": " + (rule.notify ? "true" : "false") + "\n    }";
 }

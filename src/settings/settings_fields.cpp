@@ -25,33 +25,33 @@ std::string StoredText(std::string_view text) {
     return out;
 }
 
-std::string FieldText(const SettingsFields& f, const SettingSpec& spec) {
-    switch (spec.type) {
+std::string FieldText(const SettingsFields& f, const SettingSpec& setting) {
+    switch (setting.type) {
         case SettingType::kNumber:
-            return std::to_string(f.*spec.number);
+            return std::to_string(f.*setting.number);
         case SettingType::kSwitch:
-            return std::string(f.*spec.on ? kTrue : kFalse);
+            return std::string(f.*setting.on ? kTrue : kFalse);
         case SettingType::kText:
-            return StoredText(f.*spec.text);
+            return StoredText(f.*setting.text);
         case SettingType::kSource:
-            return std::to_string(static_cast<int>(f.*spec.source));
+            return std::to_string(static_cast<int>(f.*setting.source));
     }
     return {};
 }
 
-void ReadField(SettingsFields& f, const SettingSpec& spec, const std::string& field) {
-    switch (spec.type) {
+void ReadField(SettingsFields& f, const SettingSpec& setting, const std::string& field) {
+    switch (setting.type) {
         case SettingType::kNumber:
-            f.*spec.number = TextToInt(field);
+            f.*setting.number = TextToInt(field);
             break;
         case SettingType::kSwitch:
-            f.*spec.on = field == kTrue;
+            f.*setting.on = field == kTrue;
             break;
         case SettingType::kText:
-            f.*spec.text = field.empty() ? std::string(spec.defaultText) : field;
+            f.*setting.text = field.empty() ? std::string(setting.defaultText) : field;
             break;
         case SettingType::kSource:
-            f.*spec.source = static_cast<SourceId>(TextToInt(field));
+            f.*setting.source = static_cast<SourceId>(TextToInt(field));
             break;
     }
 }
@@ -59,41 +59,41 @@ void ReadField(SettingsFields& f, const SettingSpec& spec, const std::string& fi
 }  // namespace
 
 SettingsFields::SettingsFields() {
-    for (const SettingSpec& spec : SETTINGS) {
-        switch (spec.type) {
+    for (const SettingSpec& setting : SETTINGS) {
+        switch (setting.type) {
             case SettingType::kNumber:
-                this->*spec.number = static_cast<int>(spec.defaultValue);
+                this->*setting.number = static_cast<int>(setting.defaultValue);
                 break;
             case SettingType::kSwitch:
-                this->*spec.on = spec.defaultValue != 0;
+                this->*setting.on = setting.defaultValue != 0;
                 break;
             case SettingType::kText:
-                this->*spec.text = spec.defaultText;
+                this->*setting.text = setting.defaultText;
                 break;
             case SettingType::kSource:
-                this->*spec.source = static_cast<SourceId>(spec.defaultValue);
+                this->*setting.source = static_cast<SourceId>(setting.defaultValue);
                 break;
         }
     }
 }
 
 void RestoreSettings(SettingsFields& into, const SettingsFields& read) {
-    for (const SettingSpec& spec : SETTINGS) {
-        if (!spec.restored) continue;
-        switch (spec.type) {
+    for (const SettingSpec& setting : SETTINGS) {
+        if (!setting.restored) continue;
+        switch (setting.type) {
             case SettingType::kNumber:
-                into.*spec.number = std::clamp(read.*spec.number, spec.low, spec.high);
+                into.*setting.number = std::clamp(read.*setting.number, setting.low, setting.high);
                 break;
             case SettingType::kSwitch:
-                into.*spec.on = read.*spec.on;
+                into.*setting.on = read.*setting.on;
                 break;
             case SettingType::kText: {
-                const std::string& text = read.*spec.text;
-                into.*spec.text = text.empty() ? std::string(spec.defaultText) : text;
+                const std::string& text = read.*setting.text;
+                into.*setting.text = text.empty() ? std::string(setting.defaultText) : text;
                 break;
             }
             case SettingType::kSource:
-                into.*spec.source = read.*spec.source;
+                into.*setting.source = read.*setting.source;
                 break;
         }
     }
@@ -128,9 +128,9 @@ int TextToInt(std::string_view text) {
 
 std::string FormatSettingsText(const SettingsFields& fields) {
     std::string text;
-    for (const SettingSpec& spec : SETTINGS) {
-        if (spec.field > 0) text += kSeparator;
-        text += FieldText(fields, spec);
+    for (const SettingSpec& setting : SETTINGS) {
+        if (setting.field > 0) text += kSeparator;
+        text += FieldText(fields, setting);
     }
     return text;
 }
@@ -141,8 +141,8 @@ std::optional<SettingsFields> ParseSettingsText(std::string_view text) {
     std::vector<std::string> v = SplitText(text, kSeparator);
     if (v.size() < SETTINGS_FIELD_COUNT) return std::nullopt;
     SettingsFields f;
-    for (const SettingSpec& spec : SETTINGS)
-        ReadField(f, spec, v[spec.field]);
+    for (const SettingSpec& setting : SETTINGS)
+        ReadField(f, setting, v[setting.field]);
     return f;
 }
 

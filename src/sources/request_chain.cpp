@@ -85,6 +85,35 @@ Running Start(const Request& request, int index, Clock::time_point deadline) {
     return running;
 }
 
+// The chains waiting on this thread, innermost last. A chain can only start
+// inside an older one's wait (a click handled while it lets events run), and
+// the newer fetch wins: the older chains' requests stop at once rather than
+// keep reading answers nobody will use.
+class WaitingChains {
+  public:
+    explicit WaitingChains(std::vector<Running>& running) : running_(running) {
+        for (WaitingChains* older : Chains()) {
+            older->superseded_ = true;
+            for (Running& r : older->running_)
+                r.slot->cancelled.store(true, std::memory_order_release);
+        }
+        Chains().push_back(this);
+    }
+    ~WaitingChains() { Chains().pop_back(); }
+    WaitingChains(const WaitingChains&) = delete;
+    WaitingChains& operator=(const WaitingChains&) = delete;
+    // A newer chain began while this one waited.
+    bool Superseded() const { return superseded_; }
+
+  private:
+    static std::vector<WaitingChains*>& Chains() {
+        thread_local std::vector<WaitingChains*> chains;
+        return chains;
+    }
+    std::vector<Running>& running_;
+    bool superseded_ = false;
+};
+
 }  // namespace
 
 ChainTiming TimingFor(std::chrono::milliseconds budget, std::size_t count) {
@@ -96,6 +125,7 @@ FetchResult FirstList(const std::vector<Request>& requests, ChainTiming timing) 
     const Clock::time_point started = Clock::now();
     const Clock::time_point deadline = started + timing.budget;
     std::vector<Running> running;
+    const WaitingChains waiting(running);
     std::vector<RequestFailure> failures;
     FetchResult documented;
     std::size_t next = 0;
@@ -117,7 +147,7 @@ FetchResult FirstList(const std::vector<Request>& requests, ChainTiming timing) 
         // overtaken: only a silent one is.
         const bool silent =
             running.empty() || !running.back().slot->answered.load(std::memory_order_acquire);
-        if (next < requests.size() && now < deadline &&
+        if (next < requests.size() && now < deadline && !waiting.Superseded() &&
             (running.empty() || (now >= nextAt && silent))) {
             running.push_back(Start(requests[next], static_cast<int>(next), deadline));
             ++next;

@@ -99,9 +99,8 @@ class OwnedWindows : public ::testing::Test {
     std::string ActivateMain() const {
         Click(main_, 150, 45);
         std::string active;
-        test::WaitUntil(5000, [&] {
-            return (active = FirstLine(x_.Run("xdotool getactivewindow"))) == main_;
-        });
+        test::WaitUntil(
+            5000, [&] { return (active = FirstLine(x_.Run("xdotool getactivewindow"))) == main_; });
         return active;
     }
 

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "json/json_quoted.h"
+#include "net/output_fields.h"
 #include "rules/strict_json.h"
 #include "settings/temp_folder.h"
 
@@ -119,7 +119,7 @@ TEST(StrictJson, EscapesAndNumbersAsTheStandardHasThem) {
         EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
         EXPECT_FALSE(fault.what.empty()) << bad;
     }
-    EXPECT_EQ(JsonQuoted("a\"\\\n\x01热"), "\"a\\\"\\\\\\u000A\\u0001热\"");
+    EXPECT_EQ(JsonString("a\"\\\n\x01热"), "\"a\\\"\\\\\\u000A\\u0001热\"");
 }
 
 TEST(RulesFileOnDisk, BrokenFileIsKeptAsideByteForByteAndNeverOverwritten) {

@@ -1,10 +1,17 @@
-#include "json/json_quoted.h"
+#include "net/output_fields.h"
 
 #include <cstdio>
 
 namespace vantrel {
 
-std::string JsonQuoted(std::string_view text) {
+std::string TsvField(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+std::string JsonString(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
