@@ -94,6 +94,12 @@ RulesWindow::RulesWindow(MainWindow& main) : SkinWindow(&main), main_(main) {
     Choose(0);
 }
 
+RulesWindow::~RulesWindow() {
+    // The list view listens to the model held as a member here; Qt would
+    // delete the view only after the members are gone, so it goes first.
+    delete list_;
+}
+
 void RulesWindow::BuildControls() {
     auto* title = new Label(QStringLiteral("规则"), this);
     Name(title, "标签_规则标题");

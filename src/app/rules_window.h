@@ -29,6 +29,7 @@ class RulesWindow : public SkinWindow {
     static constexpr int kHeight = 452;
 
     explicit RulesWindow(MainWindow& main);
+    ~RulesWindow() override;
 
     // The list's row to edit: 0 is the keyword monitor, 1.. the rules.
     void Choose(int row);
