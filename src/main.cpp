@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/desktop_alerts.h"
 #include "app/list_actions.h"
 #include "app/main_window.h"
 #include "cli/command_line.h"
@@ -60,6 +61,7 @@ void TellStoreProblem(const vantrel::HistoryStore& store) {
 
 int WritePrinted(const vantrel::PrintedList& printed, bool verbose) {
     std::fwrite(printed.output.data(), 1, printed.output.size(), stdout);
+    if (!printed.rulesStatus.empty()) std::fprintf(stderr, "%s\n", printed.rulesStatus.c_str());
     if (!printed.reason.empty()) std::fprintf(stderr, "%s\n", printed.reason.c_str());
     if (verbose) std::fprintf(stderr, "%s\n", printed.health.c_str());
     return printed.status;
@@ -91,6 +93,7 @@ int ExportAndExit(const vantrel::CommandLine& options) {
     const vantrel::SourceId source = *vantrel::SourceFromName(options.exportSource);
     const vantrel::ExportedList exported =
         vantrel::ExportList(source, FetchRoutineOf(source), options.exportFile);
+    if (!exported.rulesStatus.empty()) std::fprintf(stderr, "%s\n", exported.rulesStatus.c_str());
     if (!exported.reason.empty()) std::fprintf(stderr, "%s\n", exported.reason.c_str());
     return exported.status;
 }
@@ -171,6 +174,8 @@ int main(int argc, char* argv[]) {
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
     }
     vantrel::InstallListActions(*window);
+    // Owned by the window; listens to the lists it fills from the first one on.
+    new vantrel::DesktopAlerts(*window);
     window->onOpenSettings = [&window] { vantrel::OpenSettingsWindow(*window); };
     // Start-up's first fetch lets events run before there is a loop for quit()
     // to end, so a close (or a signal) then is remembered here and honoured.

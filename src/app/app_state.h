@@ -8,6 +8,7 @@
 
 #include "model/colors.h"
 #include "model/source_id.h"
+#include "rules/rule_set.h"
 #include "settings/settings_file.h"
 #include "sources/fetch_result.h"
 
@@ -48,6 +49,14 @@ struct AppState : SettingsFields {
     std::array<SourceHealth, SOURCE_COUNT> health{};
     SourceId listSource = SourceId::kNone;  // whose rows the list holds
     bool fetching = false;                  // a fetch is waiting for its answer
+
+    // rules.json: the rules, its "勿扰" switch, and (UTF-8) why the file is
+    // not in use when it could not be read.
+    RuleSet rules;
+    bool doNotDisturb = false;
+    std::string rulesStatus;
+    // Per row of the list, the indexes of the rules its title matched.
+    std::vector<std::vector<std::size_t>> rowRules;
 };
 
 }  // namespace vantrel

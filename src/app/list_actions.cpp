@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/main_window.h"
+#include "app/rule_highlight.h"
 #include "net/local_text.h"
 #include "sources/search_links.h"
 #include "toolkit/core_bridge.h"
@@ -36,12 +37,9 @@ std::string CellText(MainWindow& window, int row, int column) {
 }
 
 // A Douyin row keeps its links for the video window, which plays them.
-void PlayDouyinLinks(MainWindow& window, int row) {
+void PlayDouyinLinks(MainWindow& window, const std::string& links) {
     AppState& state = window.State();
-    if (state.rowLinks.empty() || row < 0 || row >= static_cast<int>(state.rowLinks.size())) {
-        return;
-    }
-    state.clickedLinksText = state.rowLinks[row];
+    state.clickedLinksText = links;
     state.clickedLinks = SplitText(state.clickedLinksText, "|");
     if (!state.clickedLinks.empty() && window.onDouyinLinks) window.onDouyinLinks();
 }
@@ -51,6 +49,9 @@ void ShowDescription(MainWindow& window, int row) {
     window.ApplyDocking(false);
     TipOptions tip;
     tip.text = QStringFromLocal(CellText(window, row, kDescriptionColumn));
+    const QString rules = QStringFromLocal(RuleTip(window.State(), window.List(), row));
+    if (!rules.isEmpty())
+        tip.text += (tip.text.isEmpty() ? QString() : QStringLiteral("\n")) + rules;
     tip.displayMs = 5000;
     tip.background = 0xFFFFFFFF;
     tip.textColor = 0xFF4C4C4C;
@@ -80,15 +81,23 @@ class FocusOnEnter : public QObject {
 }  // namespace
 
 void OpenRowLink(MainWindow& window, int row) {
-    const std::string title = CellText(window, row, kTitleColumn);
-    AppState& state = window.State();
+    const AppState& state = window.State();
+    const auto at = [row](const std::vector<std::string>& texts) {
+        return row >= 0 && row < static_cast<int>(texts.size()) ? texts[row] : std::string();
+    };
+    OpenListEntry(window, state.currentSource, CellText(window, row, kTitleColumn),
+                  at(state.rowPages), at(state.rowLinks));
+}
+
+void OpenListEntry(MainWindow& window, SourceId source, const std::string& title,
+                   const std::string& page, const std::string& douyinLinks) {
     // Rows of some fallback lists name their own page: it opens directly,
     // with no search to resolve and no video window.
-    if (row >= 0 && row < static_cast<int>(state.rowPages.size()) && !state.rowPages[row].empty()) {
-        OpenLink(state.rowPages[row]);
+    if (!page.empty()) {
+        OpenLink(page);
         return;
     }
-    switch (state.currentSource) {
+    switch (source) {
         case SourceId::kWeibo:
             if (!title.empty()) OpenLink(WeiboSearchLink(title));
             break;
@@ -99,7 +108,7 @@ void OpenRowLink(MainWindow& window, int row) {
             if (!title.empty()) OpenLink(ToutiaoSearchLink(title));
             break;
         case SourceId::kDouyin:
-            PlayDouyinLinks(window, row);
+            PlayDouyinLinks(window, douyinLinks);
             break;
         default:
             break;

@@ -8,8 +8,11 @@
 #include <QSystemTrayIcon>
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/marker_images.h"
+#include "app/rule_highlight.h"
+#include "app/rules_window.h"
 #include "app/settings_apply.h"
 #include "app/source_health.h"
 #include "desktop/edge_hide_tick.h"
@@ -17,6 +20,7 @@
 #include "platform/autostart_entry.h"
 #include "platform/x11_edge_strut.h"
 #include "platform/x11_window_stacking.h"
+#include "rules/rules_file.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/label.h"
@@ -82,6 +86,7 @@ QIcon ProgramIcon() {
 MainWindow::MainWindow(std::filesystem::path settingsPath, TaskbarButton& taskbarButton)
     : settingsPath_(std::move(settingsPath)),
       taskbarButton_(taskbarButton),
+      rulesPath_(RulesPath(settingsPath_)),
       refresh_(state_, list_, buttons_),
       autoSave_(state_, list_, refresh_) {
     setObjectName(QStringLiteral("MainWindow"));
@@ -237,6 +242,13 @@ void MainWindow::ConnectControls() {
         connect(button, &HoverButton::PointerLeft, this,
                 [this, source] { buttons_.PointerLeft(source); });
     }
+    // The rows' tooltips name the rules they matched; Baidu rows show theirs
+    // in the description tip instead.
+    connect(listView_, &ListView::RowHovered, this, [this](int row) {
+        const bool own = state_.currentSource != SourceId::kBaidu;
+        listView_->setToolTip(own ? QStringFromLocal(RuleTip(state_, list_, row)) : QString());
+    });
+    connect(listView_, &ListView::RowsLeft, this, [this] { listView_->setToolTip(QString()); });
     buttons_.SetListener([this] { ApplyButtonStyles(); });
     refresh_.SetFetchListener([this] {
         RefreshAgeLabel();
@@ -266,11 +278,20 @@ void MainWindow::ApplyButtonStyles() {
 
 void MainWindow::StartUp() {
     state_ = AppState{};
+    LoadRules();
     InstallTray();
     PlaceAtTopRight();
     fonts_ = {SkinFont(12), SkinFont(14), SkinFont(20)};
     SetUpList();
     ApplyStartupSettings();
+}
+
+void MainWindow::LoadRules() {
+    const RulesLoad load = LoadRulesFile(rulesPath_);
+    state_.rules = RuleSet(load.rules.rules);
+    state_.doNotDisturb = load.rules.doNotDisturb;
+    state_.rulesStatus = load.Status();
+    if (!state_.rulesStatus.empty()) std::fprintf(stderr, "%s\n", state_.rulesStatus.c_str());
 }
 
 void MainWindow::InstallTray() {
@@ -356,6 +377,10 @@ void MainWindow::RestartAutoSaveTimer() {
     SetTimerInterval(autoSaveTimer_, minutesMs > 0 && autoSavePeriodForTestsMs_ > 0
                                          ? autoSavePeriodForTestsMs_
                                          : minutesMs);
+}
+
+void MainWindow::OpenRules() {
+    OpenRulesWindow(*this);
 }
 
 void MainWindow::RefreshAgeLabel() {

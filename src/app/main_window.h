@@ -40,7 +40,8 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     static constexpr int kDesignWidth = 308;
     static constexpr int kDesignHeight = 542;
 
-    // The taskbar button is the desktop's unless a test hands in a fake.
+    // The taskbar button is the desktop's unless a test hands in a fake; rules.json is
+    // read from the settings file's folder.
     explicit MainWindow(std::filesystem::path settingsPath = SettingsPath(),
                         TaskbarButton& taskbarButton = X11TaskbarButton());
     ~MainWindow() override;
@@ -68,6 +69,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void ApplyTaskbarButton(bool shown) override;
     void ApplyLaunchAtStartup(bool on) override;
     void RestartAutoSaveTimer() override;
+    void OpenRules() override;
     QWidget& Window() override { return *this; }
     void ShowTip(const QString& text) override;
     // A period in milliseconds used instead of the minutes while auto-save is
@@ -75,6 +77,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void SetAutoSavePeriodForTests(int ms) { autoSavePeriodForTestsMs_ = ms; }
 
     AppState& State() { return state_; }
+    const std::filesystem::path& RulesFilePath() const { return rulesPath_; }
     ListModel& List() { return list_; }
     SourceButtons& Buttons() { return buttons_; }
     RefreshCycle& Refresh() { return refresh_; }
@@ -107,6 +110,8 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void PlaceAtTopRight();
     void SetUpList();
     void ApplyStartupSettings();
+    // Reads rules.json (keeping a broken one aside) into the state.
+    void LoadRules();
     void ApplyButtonStyles();
     void RefreshAgeLabel();
     // Each source button's tooltip tells which request answered last.
@@ -115,6 +120,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
 
     std::filesystem::path settingsPath_;
     TaskbarButton& taskbarButton_;
+    std::filesystem::path rulesPath_;
     AppState state_;
     ListModel list_;
     ListModel spareList_;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/fill_row.h"
+#include "app/rule_highlight.h"
 #include "app/source_health.h"
 
 namespace vantrel {
@@ -34,6 +35,11 @@ RefreshCycle::RefreshCycle(AppState& state, ListModel& list, SourceButtons& butt
 void RefreshCycle::SetFetchRoutine(SourceId source, FetchRoutine routine) {
     const int n = static_cast<int>(source);
     if (IsSourceNumber(n)) routines_[n - 1] = std::move(routine);
+}
+
+FetchRoutine RefreshCycle::Routine(SourceId source) const {
+    const int n = static_cast<int>(source);
+    return IsSourceNumber(n) ? routines_[n - 1] : FetchRoutine();
 }
 
 void RefreshCycle::SelectSource(SourceId source) {
@@ -79,7 +85,7 @@ bool RefreshCycle::FetchSource(SourceId source) {
         ClearRows(source);
         int rank = result.rankBase;
         for (const ListEntry& entry : result.entries) {
-            FillRow(list_, state_, rank++, entry);
+            ApplyRuleHighlight(list_, state_, source, FillRow(list_, state_, rank++, entry));
             state_.rowPages.push_back(entry.page);
             if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
         }
@@ -95,6 +101,7 @@ bool RefreshCycle::FetchSource(SourceId source) {
     // Kept rows keep their age.
     if (!keepsRows && MovesLastUpdate(source, result.status)) state_.lastUpdate = now;
     if (listener_) listener_();
+    if (fillListener_ && !result.entries.empty()) fillListener_(source, result);
     return true;
 }
 
@@ -102,6 +109,7 @@ bool RefreshCycle::FetchSource(SourceId source) {
 void RefreshCycle::ClearRows(SourceId fetching) {
     list_.DeleteItem(-1);
     state_.rowPages.clear();
+    state_.rowRules.clear();
     if (fetching == SourceId::kDouyin) state_.rowLinks.clear();
     state_.listSource = SourceId::kNone;
 }

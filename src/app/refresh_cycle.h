@@ -28,6 +28,12 @@ class RefreshCycle {
     // Called when a fetch starts waiting and when it is done, so that the
     // window can show the load and the sources' health at once.
     void SetFetchListener(std::function<void()> listener) { listener_ = std::move(listener); }
+    // Called after each fetch that filled the list (and was not overtaken by a later one),
+    // with the source and what its routine gave.
+    using FillListener = std::function<void(SourceId, const FetchResult&)>;
+    void SetFillListener(FillListener listener) { fillListener_ = std::move(listener); }
+    // The routine installed for a source; empty when none is.
+    FetchRoutine Routine(SourceId source) const;
 
     // A source button click: restyles the buttons, makes `source` current and
     // fetches it (again, when it was already shown). Other numbers do nothing.
@@ -66,6 +72,7 @@ class RefreshCycle {
     std::minstd_rand jitter_{std::random_device{}()};
     bool heldRefresh_ = false;
     std::function<void()> listener_;
+    FillListener fillListener_;
 };
 
 }  // namespace vantrel

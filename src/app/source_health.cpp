@@ -6,9 +6,8 @@
 #include "net/code_page.h"
 
 namespace vantrel {
-namespace {
 
-std::string SourceName(SourceId source) {
+std::string SourceShortName(SourceId source) {
     switch (source) {
         case SourceId::kWeibo:
             return "微博";
@@ -22,6 +21,8 @@ std::string SourceName(SourceId source) {
             return {};
     }
 }
+
+namespace {
 
 std::string FailureName(const RequestFailure& failure) {
     switch (failure.failure) {
@@ -69,7 +70,7 @@ std::string RequestName(int request) {
 }
 
 std::string HealthText(SourceId source, const SourceHealth& health) {
-    std::string text = SourceName(source) + " · ";
+    std::string text = SourceShortName(source) + " · ";
     text += health.answeredBy < 0 ? std::string("尚无列表")
                                   : ToUtf8(RequestName(health.answeredBy)) + " · " +
                                         ClockText(health.answeredAt) + " 更新";

@@ -11,6 +11,9 @@ namespace vantrel {
 // none did, and the latest failure.
 void RecordFetch(SourceHealth& health, const FetchResult& result, TimePoint now);
 
+// "微博", "百度", "头条", "抖音" (UTF-8): the short names the tooltips and notifications use.
+std::string SourceShortName(SourceId source);
+
 // "主接口" for the documented request, "备用接口1", "备用接口2", ... for the fallbacks.
 std::string RequestName(int request);
 

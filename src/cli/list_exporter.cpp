@@ -8,7 +8,7 @@ ExportedList ExportList(SourceId source, const FetchRoutine& fetch,
                         const std::filesystem::path& file,
                         const std::filesystem::path& settingsPath) {
     const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath);
-    ExportedList exported{fetched.status, fetched.reason};
+    ExportedList exported{fetched.status, fetched.reason, fetched.rulesStatus};
     if (fetched.status == 2) return exported;
     if (!ExportListToSheet(fetched.list, file, ExistingFile::kReplace)) {
         exported.status = 3;

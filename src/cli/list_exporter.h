@@ -10,6 +10,7 @@ namespace vantrel {
 struct ExportedList {
     int status = 2;      // 0 filled, 1 filled nothing (header row only), 2 no answer, 3 not written
     std::string reason;  // one line for standard error when status is not 0
+    std::string rulesStatus;  // UTF-8: one line for standard error when rules.json was not used
 };
 
 // Fetches a source as --print does and writes the list to `file` in the

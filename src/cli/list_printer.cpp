@@ -11,6 +11,7 @@
 #include "model/list_model.h"
 #include "net/code_page.h"
 #include "net/output_fields.h"
+#include "rules/rules_file.h"
 #include "settings/encrypted_store.h"
 #include "settings/settings_file.h"
 
@@ -19,9 +20,12 @@ namespace {
 
 constexpr std::array<std::string_view, 8> kColumns = {
     "rank", "title", "tag", "desc", "rank_marker", "tag_marker", "title_color", "change"};
+constexpr std::string_view kRulesColumn = "rules";
 
-constexpr std::array<std::string_view, SOURCE_COUNT> kSourceKeys = {"weibo", "baidu", "toutiao",
-                                                                    "douyin"};
+struct PrintedRow {
+    std::vector<std::string> values;  // one per column of kColumns
+    std::vector<std::string> rules;
+};
 
 // Reads the keyword settings without the window's repair of a damaged file:
 // printing a list must never delete the user's settings.
@@ -68,27 +72,34 @@ HistoryList ToHistoryList(SourceId source, const ScriptFetch& fetched, const std
     return list;
 }
 
-std::string FormatTsv(const std::vector<std::vector<std::string>>& rows) {
+std::string FormatTsv(const std::vector<PrintedRow>& rows) {
     std::string out;
-    for (size_t i = 0; i < kColumns.size(); ++i)
-        out += (i ? "\t" : "") + std::string(kColumns[i]);
-    out += '\n';
-    for (const auto& values : rows) {
-        for (size_t i = 0; i < values.size(); ++i)
-            out += (i ? "\t" : "") + TsvField(values[i]);
-        out += '\n';
+    for (const std::string_view column : kColumns)
+        out += std::string(column) + "\t";
+    out += std::string(kRulesColumn) + "\n";
+    for (const PrintedRow& row : rows) {
+        for (const std::string& value : row.values)
+            out += TsvField(value) + "\t";
+        std::string rules;
+        for (const std::string& name : row.rules)
+            rules += (rules.empty() ? "" : ", ") + name;
+        out += TsvField(rules) + "\n";
     }
     return out;
 }
 
-std::string FormatJson(const std::vector<std::vector<std::string>>& rows,
-                       const std::string& request, const std::string& health) {
+std::string FormatJson(const std::vector<PrintedRow>& rows, const std::string& request,
+                       const std::string& health) {
     std::string out = "[";
     for (size_t r = 0; r < rows.size(); ++r) {
         out += r ? ",\n {" : "\n {";
         for (size_t i = 0; i < kColumns.size(); ++i) {
-            out += (i ? ", " : "") + JsonString(kColumns[i]) + ": " + JsonString(rows[r][i]);
+            out += (i ? ", " : "") + JsonString(kColumns[i]) + ": " + JsonString(rows[r].values[i]);
         }
+        out += ", " + JsonString(kRulesColumn) + ": [";
+        for (size_t i = 0; i < rows[r].rules.size(); ++i)
+            out += (i ? ", " : "") + JsonString(rows[r].rules[i]);
+        out += "]";
         out += ", \"request\": " + JsonString(request) + ", \"health\": " + JsonString(health);
         out += "}";
     }
@@ -99,7 +110,7 @@ std::string FormatJson(const std::vector<std::vector<std::string>>& rows,
 
 std::optional<SourceId> SourceFromName(std::string_view name) {
     for (int i = 0; i < SOURCE_COUNT; ++i) {
-        if (name == kSourceKeys[i] || name == std::to_string(i + 1)) {
+        if (name == SOURCE_NAMES[i] || name == std::to_string(i + 1)) {
             return static_cast<SourceId>(i + 1);
         }
     }
@@ -107,7 +118,7 @@ std::optional<SourceId> SourceFromName(std::string_view name) {
 }
 
 std::string SourceKey(SourceId source) {
-    return std::string(kSourceKeys[static_cast<int>(source) - 1]);
+    return std::string(SOURCE_NAMES[static_cast<int>(source) - 1]);
 }
 
 ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
@@ -117,6 +128,9 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
     SourceButtons buttons;
     SetUpTrendingColumns(fetched.list);
     ApplyKeywordSettings(state, settingsPath);
+    const RulesLoad rules = LoadRulesFile(RulesPath(settingsPath));
+    state.rules = RuleSet(rules.rules.rules);
+    fetched.rulesStatus = rules.Status();
     RefreshCycle cycle(state, fetched.list, buttons);
 
     FetchStatus status = FetchStatus::kRequestFailed;
@@ -144,16 +158,23 @@ ScriptFetch FetchForScript(SourceId source, const FetchRoutine& fetch,
         fetched.status = 0;
     }
     fetched.health = state.health[static_cast<int>(source) - 1];
+    for (const std::vector<std::size_t>& matched : state.rowRules) {
+        std::vector<std::string>& names = fetched.rowRules.emplace_back();
+        for (const std::size_t index : matched)
+            names.push_back(state.rules.Rules()[index].name);
+    }
     return fetched;
 }
 
 PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
                       const std::filesystem::path& settingsPath, HistoryStore* store) {
     const ScriptFetch fetched = FetchForScript(source, fetch, settingsPath);
-    std::vector<std::vector<std::string>> rows;
+    std::vector<PrintedRow> rows;
     for (int row = 0; row < fetched.list.ItemCount() && row < static_cast<int>(fetched.tags.size());
          ++row) {
-        rows.push_back(RowValues(fetched.list.Row(row), fetched.tags[row]));
+        PrintedRow& printed = rows.emplace_back();
+        printed.values = RowValues(fetched.list.Row(row), fetched.tags[row]);
+        if (row < static_cast<int>(fetched.rowRules.size())) printed.rules = fetched.rowRules[row];
     }
 
     PrintedList printed;
@@ -163,11 +184,12 @@ PrintedList PrintList(SourceId source, const FetchRoutine& fetch, bool json,
     if (store != nullptr && fetched.status == 0) {
         const HistoryStore::Stored stored = store->Store(ToHistoryList(source, fetched, request));
         for (size_t row = 0; row < rows.size() && row < stored.changes.size(); ++row)
-            rows[row].back() = ChangeText(stored.changes[row]);
+            rows[row].values.back() = ChangeText(stored.changes[row]);
     }
     printed.output = json ? FormatJson(rows, request, printed.health) : FormatTsv(rows);
     printed.status = fetched.status;
     printed.reason = fetched.reason;
+    printed.rulesStatus = fetched.rulesStatus;
     return printed;
 }
 

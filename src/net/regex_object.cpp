@@ -2,6 +2,7 @@
 
 #include <pcre2.h>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -52,16 +53,24 @@ MappedSubject MapSubject(std::string_view local) {
 using Code = std::unique_ptr<pcre2_code, decltype(&pcre2_code_free)>;
 using MatchData = std::unique_ptr<pcre2_match_data, decltype(&pcre2_match_data_free)>;
 
-Code Compile(std::string_view local, bool caseSensitive, bool multiline) {
-    std::string utf8 = ToUtf8(local);
+struct CompileError {
+    int code = 0;
+    PCRE2_SIZE offset = 0;  // in the UTF-8 pattern
+    std::string utf8Pattern;
+};
+
+Code Compile(std::string_view local, bool caseSensitive, bool multiline,
+             CompileError* failure = nullptr) {
+    CompileError error;
+    error.utf8Pattern = ToUtf8(local);
     uint32_t options = PCRE2_UTF;
     if (!caseSensitive) options |= PCRE2_CASELESS;
     if (multiline) options |= PCRE2_MULTILINE;
-    int error = 0;
-    PCRE2_SIZE errorOffset = 0;
-    return Code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(), options,
-                              &error, &errorOffset, nullptr),
-                &pcre2_code_free);
+    Code code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(error.utf8Pattern.data()),
+                            error.utf8Pattern.size(), options, &error.code, &error.offset, nullptr),
+              &pcre2_code_free);
+    if (failure) *failure = std::move(error);
+    return code;
 }
 
 // Length of the UTF-8 character that starts at offset (1 past the end too).
@@ -72,6 +81,25 @@ std::size_t Utf8CharLength(std::string_view utf8, std::size_t offset) {
 }
 
 }  // namespace
+
+std::optional<PatternFault> FindPatternFault(std::string_view pattern, bool caseSensitive,
+                                             bool multiline) {
+    CompileError error;
+    if (Compile(pattern, caseSensitive, multiline, &error)) return std::nullopt;
+    PatternFault fault;
+    PCRE2_UCHAR message[256];
+    if (pcre2_get_error_message(error.code, message, sizeof message) > 0)
+        fault.message = reinterpret_cast<const char*>(message);
+    // Characters, not bytes, up to the offset: what a person counts.
+    const std::string_view before =
+        std::string_view(error.utf8Pattern)
+            .substr(0, std::min(error.offset, error.utf8Pattern.size()));
+    fault.position = 1;
+    for (const char c : before) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++fault.position;
+    }
+    return fault;
+}
 
 struct RegexObject::State {
     struct Match {

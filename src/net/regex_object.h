@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,5 +51,16 @@ class RegexObject {
     struct State;
     std::shared_ptr<const State> state_;
 };
+
+// Why a pattern does not compile, and where: PCRE2's message (ASCII) and the
+// 1-based character of the pattern at which it stopped.
+struct PatternFault {
+    int position = 0;
+    std::string message;
+};
+
+// Nothing when the local-text pattern compiles as Search would compile it.
+std::optional<PatternFault> FindPatternFault(std::string_view pattern, bool caseSensitive = false,
+                                             bool multiline = true);
 
 }  // namespace vantrel

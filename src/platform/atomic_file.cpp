@@ -54,9 +54,18 @@ std::string WriteTemporary(const fs::path& path, std::string_view bytes, mode_t 
     return temp;
 }
 
+fs::path NumberedCopy(const fs::path& path, int copy) {
+    fs::path name = path.stem();
+    name += "(" + std::to_string(copy) + ")";
+    name += path.extension();
+    return path.parent_path() / name;
+}
+
+}  // namespace
+
 // Renames without replacing. Filesystems without the no-replace rename (some
 // network and removable ones) fall back to a look before the rename.
-bool RenameIfFree(const std::string& from, const fs::path& to) {
+bool RenameIfFree(const fs::path& from, const fs::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
@@ -68,15 +77,6 @@ bool RenameIfFree(const std::string& from, const fs::path& to) {
     }
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
-
-fs::path NumberedCopy(const fs::path& path, int copy) {
-    fs::path name = path.stem();
-    name += "(" + std::to_string(copy) + ")";
-    name += path.extension();
-    return path.parent_path() / name;
-}
-
-}  // namespace
 
 bool ReplaceFile(const fs::path& path, std::string_view bytes, mode_t mode) {
     const std::string temp = WriteTemporary(path, bytes, mode);

@@ -22,4 +22,7 @@ std::optional<std::filesystem::path> CreateNewFile(const std::filesystem::path& 
                                                    std::string_view bytes, mode_t mode = 0644,
                                                    int maxCopies = 999);
 
+// Renames `from` to `to` unless `to` exists; never replaces a file.
+bool RenameIfFree(const std::filesystem::path& from, const std::filesystem::path& to);
+
 }  // namespace vantrel

@@ -25,6 +25,8 @@ class SettingsTarget {
     virtual void ApplyLaunchAtStartup(bool on) = 0;
     // Starts "时钟_自动保存" afresh from the settings, or stops it.
     virtual void RestartAutoSaveTimer() = 0;
+    // Opens the rules window "规则" (rules.json lives beside the settings file).
+    virtual void OpenRules() = 0;
 
     // The window the settings window belongs to, and a tip in the program's style.
     virtual QWidget& Window() = 0;

@@ -1,11 +1,10 @@
 #include "settings/settings_window.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include "settings/settings_fields.h"
 #include "settings/settings_target.h"
+#include "toolkit/caption_button.h"
 #include "toolkit/core_bridge.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/folder_chooser.h"
@@ -111,7 +110,12 @@ void SettingsWindow::BuildControls() {
 
     AddLabel(keywordGroup_, "标签EX_内容3", QStringLiteral("关键词："), 13, 32);
     keywordBox_ =
-        AddBox<EditBox>(keywordGroup_, "编辑框EX2", kKeywordPrompt, QRect(98, 22, 152, 32));
+        AddBox<EditBox>(keywordGroup_, "编辑框EX2", kKeywordPrompt, QRect(98, 22, 110, 32));
+    // The rules go beyond the monitor; their window opens from beside its box.
+    rulesButton_ = new CaptionButton(QStringLiteral("规则"), keywordGroup_);
+    Name(rulesButton_, "按钮_规则");
+    rulesButton_->setGeometry(213, 24, 44, 28);
+    rulesButton_->SetCaptionColor(skin::kText);
     keywordSwitch_ = AddSwitch(keywordGroup_, "滑动按钮EX2", 262, 26);
 
     AddLabel(generalGroup_, "标签EX_内容2", QStringLiteral("透明度设置："), 13, 27);
@@ -146,6 +150,7 @@ void SettingsWindow::ConnectControls() {
     connect(refreshSwitch_, &QAbstractButton::clicked, this, &SettingsWindow::OnAutoRefreshSwitch);
     connect(keywordSwitch_, &QAbstractButton::clicked, this, &SettingsWindow::OnKeywordSwitch);
     connect(keywordBox_, &EditBox::Clicked, keywordBox_, &QLineEdit::clear);
+    connect(rulesButton_, &QAbstractButton::clicked, this, [this] { target_.OpenRules(); });
     connect(opacitySlider_, &Slider::PositionChanged, this, &SettingsWindow::OnOpacityMoved);
     connect(edgeSwitch_, &QAbstractButton::clicked, this, &SettingsWindow::OnEdgeSwitch);
     connect(topMostSwitch_, &QAbstractButton::clicked, this, &SettingsWindow::OnTopMostSwitch);
@@ -286,25 +291,14 @@ void OpenSettingsWindow(SettingsTarget& target) {
     // First, so that the window shown next comes in front of the main one.
     target.SetTopMost(false);
     QWidget& main = target.Window();
-    SettingsWindow* open = nullptr;
-    for (SettingsWindow* window :
-         main.findChildren<SettingsWindow*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (!window->Closing()) open = window;
-    }
-    if (open) {
+    if (SettingsWindow* open = OpenChildWindow<SettingsWindow>(main)) {
         open->raise();
         open->activateWindow();
-    } else {
-        open = new SettingsWindow(target);
-        open->FillSettingsWindow();
-        const QScreen* screen = main.screen() ? main.screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            open->move(area.center() - QPoint(SettingsWindow::kWidth, SettingsWindow::kHeight) / 2);
-        }
-        open->show();
-        open->activateWindow();
+        return;
     }
+    auto* open = new SettingsWindow(target);
+    open->FillSettingsWindow();
+    ShowInScreenCentre(*open, main);
 }
 
 }  // namespace vantrel

@@ -4,6 +4,7 @@
 
 namespace vantrel {
 
+class CaptionButton;
 class EditBox;
 class FolderBox;
 class GroupBox;
@@ -60,6 +61,7 @@ class SettingsWindow : public SkinWindow {
     EditBox* secondsBox_ = nullptr;
     SlideSwitch* refreshSwitch_ = nullptr;
     EditBox* keywordBox_ = nullptr;
+    CaptionButton* rulesButton_ = nullptr;
     SlideSwitch* keywordSwitch_ = nullptr;
     Slider* opacitySlider_ = nullptr;
     SlideSwitch* edgeSwitch_ = nullptr;

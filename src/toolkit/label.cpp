@@ -29,6 +29,11 @@ void Label::SetAlignment(Qt::Alignment alignment) {
     update();
 }
 
+void Label::SetWordWrap(bool wrap) {
+    wordWrap_ = wrap;
+    update();
+}
+
 void Label::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -36,6 +41,10 @@ void Label::paintEvent(QPaintEvent*) {
     f.setUnderline(Underlined());
     painter.setFont(f);
     painter.setPen(ColorFromArgb(textColor_));
+    if (wordWrap_) {
+        painter.drawText(rect(), static_cast<int>(alignment_) | Qt::TextWordWrap, text_);
+        return;
+    }
     const QString shown =
         painter.fontMetrics().elidedText(text_, Qt::ElideRight, width(), Qt::TextSingleLine);
     painter.drawText(rect(), static_cast<int>(alignment_), shown);

@@ -17,6 +17,8 @@ class Label : public QWidget {
     void SetTextColor(std::uint32_t argb);
     std::uint32_t TextColor() const { return textColor_; }
     void SetAlignment(Qt::Alignment alignment);
+    // Wrapped text breaks into lines at word ends instead of being cut short.
+    void SetWordWrap(bool wrap);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -26,6 +28,7 @@ class Label : public QWidget {
     QString text_;
     std::uint32_t textColor_;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
+    bool wordWrap_ = false;
 };
 
 // A label that acts like a link: hand cursor, underline under the pointer,

@@ -1,8 +1,10 @@
 #include "toolkit/skin_window.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -25,6 +27,16 @@ SkinWindow::SkinWindow(QWidget* owner) : QWidget(owner, WindowKind(owner)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(SkinFont(13));
     setMouseTracking(true);
+}
+
+void ShowInScreenCentre(QWidget& window, const QWidget& near) {
+    const QScreen* screen = near.screen() ? near.screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        window.move(screen->availableGeometry().center() -
+                    QPoint(window.width(), window.height()) / 2);
+    }
+    window.show();
+    window.activateWindow();
 }
 
 void SkinWindow::paintEvent(QPaintEvent*) {

@@ -30,6 +30,20 @@ class SkinWindow : public QWidget {
     QPoint dragOffset_;
 };
 
+// Shows a newly made window in the middle of the screen `near` is on (else
+// the primary one), in front and active.
+void ShowInScreenCentre(QWidget& window, const QWidget& near);
+
+// A window's open dialog of type W among its direct children: one not closing
+// (W::Closing()), so a second click raises it instead of making another.
+template <typename W>
+W* OpenChildWindow(const QWidget& parent) {
+    for (W* window : parent.findChildren<W*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!window->Closing()) return window;
+    }
+    return nullptr;
+}
+
 // The window's skin handle: a small mark in the top left corner. Its opacity
 // is the opacity of the whole window it sits in.
 class FrameHost : public QWidget {

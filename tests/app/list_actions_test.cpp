@@ -14,6 +14,7 @@
 #include "sources/service_hosts.h"
 #include "support/loopback_server.h"
 #include "support/qt_app.h"
+#include "support/url_catcher.h"
 #include "toolkit/label.h"
 #include "toolkit/list_view.h"
 #include "toolkit/tip_box.h"
@@ -22,15 +23,6 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Collects what the program hands to the default browser.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QStringList urls;
-  public slots:
-    void Open(const QUrl& url) { urls << QString::fromUtf8(url.toEncoded()); }
-};
 
 class ListActionsTest : public ::testing::Test {
   protected:
@@ -62,7 +54,7 @@ class ListActionsTest : public ::testing::Test {
         window_->Refresh().RefreshCurrentSource();
     }
 
-    UrlCatcher catcher_;
+    test::UrlCatcher catcher_;
     fs::path folder_;
     std::unique_ptr<MainWindow> window_;
 };
@@ -216,5 +208,3 @@ TEST_F(ListActionsTest, FallbackRowsOpenTheirOwnPageAndTheButtonTellsWhoAnswered
 
 }  // namespace
 }  // namespace vantrel
-
-#include "list_actions_test.moc"

@@ -7,6 +7,7 @@
 
 #include "app/format_elapsed.h"
 #include "app/refresh_backoff.h"
+#include "app/rule_highlight.h"
 #include "app/source_health.h"
 #include "net/code_page.h"
 
@@ -300,6 +301,55 @@ TEST(FormatElapsedTest, PartsOnlyWhenNonZero) {
     EXPECT_EQ(FormatElapsed(t0 + std::chrono::milliseconds(999), t0), "");
     EXPECT_EQ(AgeLabelText(t0, t0), L("前更新"));
     EXPECT_EQ(AgeLabelText(t0 + seconds(3600), t0), L("1时前更新"));
+}
+
+KeywordRule ColourRule(std::string name, std::vector<std::string> words, std::uint32_t color) {
+    KeywordRule rule;
+    rule.name = std::move(name);
+    rule.words = std::move(words);
+    rule.color = color;
+    return rule;
+}
+
+TEST_F(RefreshCycleTest, FirstMatchingRuleColoursTheTitleUnlessTheMonitorDoes) {
+    state.rules = RuleSet(
+        {ColourRule("蓝", {"台风"}, 0xFF3399FF), ColourRule("绿", {"登陆", "球赛"}, 0xFF00CC66)});
+    std::vector<int> filled;
+    cycle.SetFillListener([&](SourceId source, const FetchResult& result) {
+        filled.push_back(static_cast<int>(source) * 100 + static_cast<int>(result.entries.size()));
+    });
+    cycle.SetFetchRoutine(SourceId::kWeibo, [] {
+        return Answer(FetchStatus::kParsed, 1, {L("台风登陆"), L("球赛直播"), L("别的")});
+    });
+    cycle.SelectSource(SourceId::kWeibo);
+    EXPECT_EQ(filled, (std::vector<int>{103}));
+    EXPECT_EQ(list.ItemFontColor(0, COLUMN_TITLE), 0xFF3399FFu);
+    EXPECT_EQ(list.ItemFontColor(1, COLUMN_TITLE), 0xFF00CC66u);
+    EXPECT_EQ(list.ItemFontColor(2, COLUMN_TITLE), COLOR_TITLE);
+    EXPECT_EQ(state.rowRules, (std::vector<std::vector<std::size_t>>{{0, 1}, {1}, {}}));
+    EXPECT_EQ(RuleTip(state, list, 0), L("匹配规则：蓝、绿"));
+    EXPECT_EQ(RuleTip(state, list, 2), "");
+
+    // The monitor's orange comes first and the tip names it first.
+    state.keywordMonitorOn = true;
+    state.keywordText = L("球赛");
+    ReapplyHighlights(list, state, SourceId::kWeibo);
+    EXPECT_EQ(list.ItemFontColor(0, COLUMN_TITLE), 0xFF3399FFu);
+    EXPECT_EQ(list.ItemFontColor(1, COLUMN_TITLE), COLOR_ACCENT);
+    EXPECT_EQ(RuleTip(state, list, 1), L("匹配规则：关键词监控、绿"));
+
+    // Rules gone: the titles go back to their plain colour; an answer that
+    // filled nothing keeps the rows and their matches, and is not told.
+    state.keywordMonitorOn = false;
+    state.rules = RuleSet();
+    ReapplyHighlights(list, state, SourceId::kWeibo);
+    EXPECT_EQ(list.ItemFontColor(0, COLUMN_TITLE), COLOR_TITLE);
+    EXPECT_EQ(list.ItemFontColor(1, COLUMN_TITLE), COLOR_TITLE);
+    cycle.SetFetchRoutine(SourceId::kWeibo, [] { return Answer(FetchStatus::kParsed, 1, {}); });
+    cycle.RefreshCurrentSource();
+    EXPECT_EQ(filled.size(), 1u);
+    EXPECT_EQ(list.ItemCount(), 3);
+    EXPECT_EQ(state.rowRules.size(), 3u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "net/code_page.h"
 #include "settings/settings_file.h"
+#include "settings/temp_folder.h"
 #include "sources/demo/demo_server.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
@@ -47,6 +48,7 @@ class ListPrinterTest : public ::testing::Test {
         fs::remove_all(folder_);
     }
     fs::path Settings() const { return folder_ / "kweld.ini"; }
+    fs::path Rules() const { return folder_ / "rules.json"; }
     fs::path folder_;
 };
 
@@ -59,9 +61,10 @@ TEST_F(ListPrinterTest, DemoBaiduListPrintsMarkersTagsAndHighlightedTitles) {
     ASSERT_EQ(plain.status, 0) << plain.reason;
     const auto lines = Lines(plain.output);
     ASSERT_GT(lines.size(), 6u);
-    EXPECT_EQ(lines[0], "rank\ttitle\ttag\tdesc\trank_marker\ttag_marker\ttitle_color\tchange");
+    EXPECT_EQ(lines[0],
+              "rank\ttitle\ttag\tdesc\trank_marker\ttag_marker\ttitle_color\tchange\trules");
     const auto pinned = Fields(lines[1]);
-    ASSERT_EQ(pinned.size(), 8u) << lines[1];
+    ASSERT_EQ(pinned.size(), 9u) << lines[1];
     EXPECT_EQ(pinned[0], "");   // a marker instead of the number
     EXPECT_EQ(pinned[4], "0");  // the pinned marker
     EXPECT_EQ(pinned[6], "FFBBBBBB");
@@ -119,11 +122,50 @@ TEST_F(ListPrinterTest, TitlesCannotBreakTheJsonOrTheColumns) {
     const auto lines = Lines(PrintList(SourceId::kToutiao, fetch, false, Settings()).output);
     ASSERT_EQ(lines.size(), 3u);
     const auto first = Fields(lines[1]);
-    ASSERT_EQ(first.size(), 8u);
+    ASSERT_EQ(first.size(), 9u);
     EXPECT_EQ(first[1],
               "C:\\热\\\"搜\"   \x01"
               "end");
     EXPECT_EQ(Fields(lines[2])[1], "b\\");
+}
+
+TEST_F(ListPrinterTest, RowsNameTheRulesTheyMatchedInTheFilesOrder) {
+    const FetchRoutine fetch = [] {
+        return FetchResult{FetchStatus::kParsed,
+                           1,
+                           {{Utf8ToLocal("台风\"海葵\"登陆福建"), "", "", ""},
+                            {Utf8ToLocal("暴雨预警"), "", "", ""},
+                            {Utf8ToLocal("球赛直播"), "", "", ""}}};
+    };
+    testing::WriteFile(Rules(), R"({"rules": [
+        {"name": "福建", "words": ["福建"], "color": "#00AA00"},
+        {"name": "天气, 灾害", "words": ["台风", "暴雨"], "color": "#3399FF"},
+        {"name": "仅抖音", "words": ["球赛"], "sources": ["douyin"]}]})");
+    const auto lines = Lines(PrintList(SourceId::kToutiao, fetch, false, Settings()).output);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(Fields(lines[1])[8], "福建, 天气, 灾害");
+    EXPECT_EQ(Fields(lines[1])[6], "FF00AA00");  // the first rule's colour
+    EXPECT_EQ(Fields(lines[2])[8], "天气, 灾害");
+    EXPECT_EQ(Fields(lines[2])[6], "FF3399FF");
+    EXPECT_EQ(Fields(lines[3])[8], "");
+    EXPECT_EQ(Fields(lines[3])[6], "FFBBBBBB");
+
+    const PrintedList json = PrintList(SourceId::kToutiao, fetch, true, Settings());
+    const nlohmann::json rows = nlohmann::json::parse(json.output);
+    EXPECT_EQ(rows[0]["rules"], nlohmann::json::array({"福建", "天气, 灾害"}));
+    EXPECT_EQ(rows[2]["rules"], nlohmann::json::array());
+    EXPECT_TRUE(json.rulesStatus.empty());
+
+    // A broken file is kept aside, the rows match nothing and the printer says why.
+    testing::WriteFile(Rules(), "{\"rules\": [{\"name\": \"a\", \"regex\": \"(\"}]}");
+    const PrintedList broken = PrintList(SourceId::kToutiao, fetch, true, Settings());
+    EXPECT_EQ(broken.status, 0);
+    EXPECT_EQ(nlohmann::json::parse(broken.output)[0]["rules"], nlohmann::json::array());
+    EXPECT_NE(broken.rulesStatus.find("rules.json.broken-"), std::string::npos)
+        << broken.rulesStatus;
+    EXPECT_NE(broken.rulesStatus.find("\"regex\" 在第 2 个字符处有误"), std::string::npos)
+        << broken.rulesStatus;
+    EXPECT_FALSE(fs::exists(Rules()));
 }
 
 TEST(SourceFromName, TakesNamesAndNumbersOnly) {
