@@ -8,7 +8,7 @@
 
 #include "app/app_state.h"
 #include "app/hot_alert.h"
-#include "app/notified_titles.h"
+#include "rules/notified_titles.h"
 #include "app/refresh_cycle.h"
 
 namespace vantrel {

@@ -7,7 +7,7 @@
 
 #include "app/alert_watch.h"
 #include "app/desktop_notifier.h"
-#include "app/notified_titles.h"
+#include "rules/notified_titles.h"
 
 namespace vantrel {
 

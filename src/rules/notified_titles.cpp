@@ -1,4 +1,4 @@
-#include "app/notified_titles.h"
+#include "rules/notified_titles.h"
 
 #include <fstream>
 #include <iterator>
