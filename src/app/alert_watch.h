@@ -8,8 +8,8 @@
 
 #include "app/app_state.h"
 #include "app/hot_alert.h"
-#include "rules/notified_titles.h"
 #include "app/refresh_cycle.h"
+#include "rules/notified_titles.h"
 
 namespace vantrel {
 
