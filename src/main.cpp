@@ -112,6 +112,10 @@ int main(int argc, char* argv[]) {
     // its own that would keep their pages; blocks this large are mapped on
     // their own and go back to the system when freed.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    // Every thread that allocates (request chains, the demo server's workers)
+    // would otherwise get an arena of its own, each keeping the pages it
+    // once used; two are plenty for a few short requests at a time.
+    mallopt(M_ARENA_MAX, 2);
 #endif
     const vantrel::CommandLine options = vantrel::ParseCommandLine(argc, argv);
     if (!options.error.empty()) {
