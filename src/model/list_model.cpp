@@ -109,6 +109,14 @@ std::uint32_t ListModel::ItemFontColor(int row, int column) const {
     return cell ? cell->color : 0;
 }
 
+void ListModel::SetItemBadge(int row, int column, std::string text, std::uint32_t argb) {
+    ListCell* cell = CellAt(row, column);
+    if (!cell) return;
+    cell->badge = std::move(text);
+    cell->badgeColor = argb;
+    Notify({ListChange::Kind::kCellChanged, row, row, column});
+}
+
 void ListModel::SetElementVisible(int row, int column, int element, bool visible) {
     ListCell* cell = CellAt(row, column);
     if (!cell || element < 0 || element >= ImageGroupSize(columns_[column].images)) return;

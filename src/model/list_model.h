@@ -28,6 +28,9 @@ struct ListCell {
     std::string text;  // local text
     std::uint32_t color = COLOR_WHITE;
     std::uint32_t visibleElements = 0;  // bit i: element i of the column's group is shown
+    // A short mark drawn small at the cell's right end; the text gives way to it.
+    std::string badge;  // local text; empty: none
+    std::uint32_t badgeColor = COLOR_WHITE;
 };
 
 struct ListRow {
@@ -76,6 +79,7 @@ class ListModel {
     const std::string& ItemTitle(int row, int column) const;
     void SetItemFontColor(int row, int column, std::uint32_t argb);
     std::uint32_t ItemFontColor(int row, int column) const;
+    void SetItemBadge(int row, int column, std::string text, std::uint32_t argb);
     void SetElementVisible(int row, int column, int element, bool visible);
     bool IsElementVisible(int row, int column, int element) const;
 

@@ -17,6 +17,7 @@ namespace {
 constexpr int kHeaderHeight = 26;
 constexpr int kTextPad = 6;
 constexpr int kScrollBarWidth = 3;
+constexpr int kBadgeGap = 4;
 
 }  // namespace
 
@@ -288,14 +289,27 @@ void ListView::PaintCell(QPainter& painter, int row, int column, const QRect& bo
             painter.drawImage(target, picture);
         }
     }
+    QRect textBox = centred ? box : box.adjusted(kTextPad, 0, -kTextPad, 0);
+    if (!cell.badge.empty()) textBox.setRight(PaintBadge(painter, cell, textBox) - kBadgeGap);
     if (cell.text.empty()) return;
     painter.setFont(font());
     painter.setPen(ColorFromArgb(cell.color));
-    const QRect textBox = centred ? box : box.adjusted(kTextPad, 0, -kTextPad, 0);
     const QString text = painter.fontMetrics().elidedText(QStringFromLocal(cell.text),
                                                           Qt::ElideRight, textBox.width());
     painter.drawText(textBox, (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter,
                      text);
+}
+
+// Drawn as text, not a picture, so it stays sharp at any density.
+int ListView::PaintBadge(QPainter& painter, const ListCell& cell, const QRect& box) const {
+    QFont small = SkinFont(11, true);
+    painter.setFont(small);
+    const QString text = QStringFromLocal(cell.badge);
+    const int w = painter.fontMetrics().horizontalAdvance(text);
+    const QRect badge(box.right() - w + 1, box.top(), w, box.height());
+    painter.setPen(ColorFromArgb(cell.badgeColor));
+    painter.drawText(badge, Qt::AlignRight | Qt::AlignVCenter, text);
+    return badge.left();
 }
 
 void ListView::PaintScrollBar(QPainter& painter) const {

@@ -12,7 +12,8 @@ namespace vantrel {
 
 // Draws a ListModel as a skinned multi-column list: a title row, then the
 // model's rows with their cell texts, colours and visible image elements.
-// Columns of width 0 are not drawn. The wheel scrolls by whole rows.
+// Columns of width 0 are not drawn; a cell's badge sits at its right end and
+// its text gives way to it. The wheel scrolls by whole rows.
 class ListView : public QWidget {
     Q_OBJECT
   public:
@@ -66,6 +67,8 @@ class ListView : public QWidget {
     void PaintHeader(QPainter& painter) const;
     void PaintRow(QPainter& painter, int row) const;
     void PaintCell(QPainter& painter, int row, int column, const QRect& box) const;
+    // A cell's badge at the right end of `box`; returns the badge's left edge.
+    int PaintBadge(QPainter& painter, const ListCell& cell, const QRect& box) const;
     void PaintScrollBar(QPainter& painter) const;
 
     ListModel* model_ = nullptr;
