@@ -82,15 +82,15 @@ class StartupProgram : public ::testing::Test {
     fs::path StatusLog() const { return home_ / "status.log"; }
     fs::path ErrorLog() const { return home_ / "stderr.txt"; }
 
-    void Start(const std::vector<std::string>& arguments) {
+    void Start(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment = {}) {
         std::vector<std::string> argv{test::ProgramPath()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        started_ = Clock::now();
-        pid_ = test::StartProcess(
-            argv,
-            {"XDG_CONFIG_HOME=" + (home_ / "config").string(), "XDG_DATA_HOME=" + Data().string(),
-             "VANTREL_STATUS_LOG=" + StatusLog().string(), "QT_QPA_PLATFORM"},
-            -1, ErrorLog().string());
+        std::vector<std::string> changes{
+            "XDG_CONFIG_HOME=" + (home_ / "config").string(), "XDG_DATA_HOME=" + Data().string(),
+            "VANTREL_STATUS_LOG=" + StatusLog().string(), "QT_QPA_PLATFORM"};
+        changes.insert(changes.end(), environment.begin(), environment.end());
+        pid_ = test::StartProcess(argv, changes, -1, ErrorLog().string());
     }
     // Waits for the main window; empty (and a failure that says why) when none came.
     std::string WaitForWindow(int ms) {
@@ -133,7 +133,6 @@ class StartupProgram : public ::testing::Test {
 
     fs::path home_;
     pid_t pid_ = -1;
-    Clock::time_point started_;
 };
 
 // A kept list is on screen, with its own age, before the silent service could
@@ -258,30 +257,42 @@ TEST_F(StartupProgram, RankChangeMarkersAreDrawnBesideTheTitles) {
     std::vector<std::string> kept = titles;
     std::swap(kept[2], kept[4]);
     kept.erase(kept.begin() + 6);
-    Keep(kept, 2min, 0);
-    Start({"--demo"});
-    const std::string window = WaitForWindow(30000);
-    ASSERT_FALSE(window.empty());
-    ASSERT_TRUE(test::WaitUntil(20000, [&] {
-        const std::vector<LogLine> lines = Log();
-        return !lines.empty() && lines.back().text.find("正在加载") == std::string::npos &&
-               lines.back().text.rfind("前更新") != std::string::npos;
-    }));
-    std::this_thread::sleep_for(500ms);
-    // Kept in the build folder, to be looked at.
-    const fs::path shot = fs::path(VANTREL_BINARY_DIR) / "startup-markers.png";
-    test::ShellOutput("import -window " + window + " '" + shot.string() + "'");
-    const QImage image(QString::fromStdString(shot.string()));
-    ASSERT_FALSE(image.isNull());
-    // The title column's right part, below the source buttons.
-    const QRect titles_right(image.width() / 2, 120, image.width() / 2 - 40, image.height() - 180);
-    EXPECT_GT(CountNear(image, titles_right, QColor(0x3F, 0xBF, 0x6F)), 10) << shot;
-    EXPECT_GT(CountNear(image, titles_right, QColor(0xE5, 0x48, 0x4D)), 10) << shot;
-    EXPECT_GT(CountNear(image, titles_right, QColor(0x4E, 0xA8, 0xFF)), 10) << shot;
-    // Nothing of the marks' colours on the left, where the titles start.
-    const QRect left(50, 120, 60, image.height() - 180);
-    EXPECT_EQ(CountNear(image, left, QColor(0x3F, 0xBF, 0x6F)), 0) << shot;
-    std::printf("screenshot: %s\n", shot.c_str());
+    // Screens of twice the density draw the same marks, as sharp.
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE("scale " + std::to_string(scale));
+        fs::remove_all(Data());
+        fs::remove(StatusLog());
+        Keep(kept, 2min, 0);
+        Start({"--demo"}, {"QT_SCALE_FACTOR=" + std::to_string(scale)});
+        const std::string window = WaitForWindow(30000);
+        ASSERT_FALSE(window.empty());
+        ASSERT_TRUE(test::WaitUntil(20000, [&] {
+            const std::vector<LogLine> lines = Log();
+            return !lines.empty() && lines.back().text.find("正在加载") == std::string::npos &&
+                   lines.back().text.rfind("前更新") != std::string::npos;
+        }));
+        std::this_thread::sleep_for(500ms);
+        // Kept in the build folder, to be looked at.
+        const fs::path shot =
+            fs::path(VANTREL_BINARY_DIR) / ("startup-markers-" + std::to_string(scale) + "x.png");
+        test::ShellOutput("import -window " + window + " '" + shot.string() + "'");
+        const QImage image(QString::fromStdString(shot.string()));
+        ASSERT_FALSE(image.isNull());
+        // The title column's right part, below the source buttons.
+        const int top = 120 * scale;
+        const QRect right(image.width() / 2, top, image.width() / 2 - 40 * scale,
+                          image.height() - top - 60 * scale);
+        EXPECT_GT(CountNear(image, right, QColor(0x3F, 0xBF, 0x6F)), 10 * scale) << shot;
+        EXPECT_GT(CountNear(image, right, QColor(0xE5, 0x48, 0x4D)), 10 * scale) << shot;
+        EXPECT_GT(CountNear(image, right, QColor(0x4E, 0xA8, 0xFF)), 10 * scale) << shot;
+        // Nothing of the marks' colours on the left, where the titles start.
+        const QRect left(50 * scale, top, 60 * scale, right.height());
+        EXPECT_EQ(CountNear(image, left, QColor(0x3F, 0xBF, 0x6F)), 0) << shot;
+        std::printf("screenshot: %s\n", shot.c_str());
+        ::kill(pid_, SIGKILL);
+        test::WaitForPrograms({pid_}, Clock::now(), 10s);
+        pid_ = -1;
+    }
 }
 
 }  // namespace
