@@ -1,5 +1,7 @@
 #include "app/list_history.h"
 
+#include <utility>
+
 #include "app/format_elapsed.h"
 #include "app/stored_list.h"
 #include "net/code_page.h"
@@ -20,10 +22,16 @@ std::string TopicTipText(const TopicStats& stats) {
                        std::to_string(stats.minutesToday) + "分钟");
 }
 
-ListHistory::ListHistory(std::filesystem::path path) : store_(std::move(path)) {}
+ListHistory::ListHistory(std::filesystem::path path) : store_(std::move(path), false) {}
+
+void ListHistory::CheckOnce() {
+    if (std::exchange(checked_, true) || !store_.Available()) return;
+    store_.CheckFile();
+}
 
 std::vector<RankChange> ListHistory::Keep(SourceId source, const FetchResult& result,
                                           TimePoint fetchedAt) {
+    CheckOnce();
     if (!store_.Available() || !IsSourceNumber(static_cast<int>(source))) return {};
     return store_.Store(ToHistoryList(source, result, fetchedAt)).changes;
 }

@@ -20,7 +20,13 @@ std::string TopicTipText(const TopicStats& stats);
 // says why once, through Problem(); the lists never wait on it.
 class ListHistory {
   public:
+    // Opened without reading every page: on a month's file that takes longer
+    // than the window's start; CheckOnce does it later.
     explicit ListHistory(std::filesystem::path path = DefaultHistoryPath());
+
+    // Reads every page once, so a damaged file is moved aside before anything
+    // is written to it; the first Keep does it when nobody did before.
+    void CheckOnce();
 
     // Stores the list; gives each row's change against the source's previous
     // stored list (empty while the store is off).
@@ -34,6 +40,7 @@ class ListHistory {
 
   private:
     HistoryStore store_;
+    bool checked_ = false;
 };
 
 }  // namespace vantrel

@@ -362,6 +362,12 @@ void MainWindow::ApplyStartupSettings() {
         if (refresh_.ShowStored(plan.selectSource)) {
             RefreshAgeLabel();
             show();
+            // The file's check waits until the window is up (during the fetch, when it lets
+            // events run; else the first list kept does it).
+            QTimer::singleShot(0, this, [this] {
+                if (history_) history_->CheckOnce();
+                ShowHistoryProblem();
+            });
         }
         refresh_.SelectSource(plan.selectSource);
     }

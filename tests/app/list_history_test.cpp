@@ -173,6 +173,30 @@ TEST_F(ListHistoryTest, AKeptListIsShownWhileTheFetchWaitsAndStaysWhenItFails) {
     EXPECT_EQ(ToUtf8(StatusLabelText(state, now)), "1时5分前更新 · 加载失败");
 }
 
+// Opening leaves the pages unread, so start-up never waits on a month's file;
+// the first list kept reads them, and a damaged file goes aside whole first.
+TEST_F(ListHistoryTest, DamageIsFoundBeforeTheFirstListIsKept) {
+    const std::filesystem::path file = folder.path() / "history.sqlite3";
+    {
+        ListHistory earlier(file);
+        for (int k = 0; k < 40; ++k)
+            earlier.Keep(SourceId::kWeibo, Answer(1, {"a" + std::to_string(k), "b", "c"}),
+                         now + minutes(k));
+    }
+    std::string bytes = testing::ReadFile(file);
+    ASSERT_GT(bytes.size(), 8192u);
+    for (size_t page = 4096; page + 4096 <= bytes.size(); page += 4096)
+        bytes.replace(page + 8, 64, std::string(64, '\x5A'));
+    testing::WriteFile(file, bytes);
+
+    ListHistory history(file);
+    EXPECT_TRUE(history.Store().MovedAside().empty());
+    history.Keep(SourceId::kBaidu, Answer(1, {"x"}), now);
+    ASSERT_EQ(history.Store().MovedAside().size(), 1u);
+    EXPECT_TRUE(testing::ReadFile(history.Store().MovedAside()[0]) == bytes);
+    EXPECT_TRUE(history.Latest(SourceId::kBaidu));
+}
+
 TEST_F(ListHistoryTest, AStoreThatCannotOpenTurnsHistoryOffAndTheListsGoOn) {
     // The data folder is a file: nothing can be made below it, for root too.
     testing::WriteFile(folder.path() / "data", "not a folder");
