@@ -1,11 +1,14 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 #include <cmath>
 #include <cstdio>
@@ -361,7 +364,7 @@ void MainWindow::ApplyStartupSettings() {
     if (plan.selectSource != SourceId::kNone) {
         if (refresh_.ShowStored(plan.selectSource)) {
             RefreshAgeLabel();
-            show();
+            ShowNow();
             // The file's check waits until the window is up (during the fetch, when it lets
             // events run; else the first list kept does it).
             QTimer::singleShot(0, this, [this] {
@@ -376,6 +379,17 @@ void MainWindow::ApplyStartupSettings() {
     ApplyDocking(plan.edgeIntervalMs > 0);
     RestartAutoSaveTimer();
     ApplyTaskbarButton(plan.taskbarButton);
+}
+
+// On screen and painted before the first fetch starts, whether or not that
+// fetch lets events run while it waits.
+void MainWindow::ShowNow() {
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    QCoreApplication::processEvents();
 }
 
 void MainWindow::ApplyRefreshPeriod(int ms) {

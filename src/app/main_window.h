@@ -121,6 +121,8 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void PlaceAtTopRight();
     void SetUpList();
     void ApplyStartupSettings();
+    // Shows the window and lets events run until it is on screen (at most a second).
+    void ShowNow();
     // Reads rules.json (keeping a broken one aside) into the state.
     void LoadRules();
     void ApplyButtonStyles();
