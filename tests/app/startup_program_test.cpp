@@ -200,6 +200,25 @@ TEST_F(StartupProgram, AKeptListShowsAtOnceWhileTheServiceIsSilent) {
     }
 }
 
+// SIGTERM while the first fetch waits behind a kept list: the window goes at
+// once and the program ends in order once the fetch gives up.
+TEST_F(StartupProgram, TerminateWhileTheFirstFetchWaitsBehindAKeptList) {
+    Keep({"kept one", "kept two"}, 1min);
+    test::LoopbackServer server([](const std::string&) { return Silent(); });
+    Start({"--service-base", server.base(), "--timeout", "4"});
+    const std::string window = WaitForWindow(30000);
+    ASSERT_FALSE(window.empty());
+    ::kill(pid_, SIGTERM);
+    EXPECT_TRUE(test::WaitUntil(3000, [&] {
+        return test::ShellOutput(test::MainWindowSearch(pid_)).empty();
+    })) << "the window stayed after the signal";
+    const test::ProgramEnd end = test::WaitForPrograms({pid_}, Clock::now(), 20s)[0];
+    pid_ = -1;
+    EXPECT_TRUE(end.exited);
+    EXPECT_EQ(end.status, 0);
+    EXPECT_TRUE(fs::exists(home_ / "config" / "vantrel" / "kweld.ini"));
+}
+
 // With nothing kept the window waits for the first fetch, but the whole chain of
 // requests shares one time-out: it shows within that time-out and a second.
 TEST_F(StartupProgram, WithNothingKeptASilentServiceHoldsTheWindowOneTimeOutAtMost) {
