@@ -47,6 +47,7 @@ class HistoryWindow : public SkinWindow {
 
     // The table's topics in the order shown.
     const std::vector<TopicStats>& TodayTopics() const { return today_; }
+    const ListModel& TodayRows() const { return rows_; }
     TodayOrder Order() const { return order_; }
     bool Closing() const { return closing_; }
 
