@@ -34,8 +34,7 @@ struct SourceLook {
 // By source number - 1, as SOURCE_NAMES.
 constexpr std::array<SourceLook, SOURCE_COUNT> kSourceLooks = {
     {{"微博", 0xFFFF8E17}, {"百度", 0xFF3399FF}, {"头条", 0xFFE5484D}, {"抖音", 0xFF35C3F3}}};
-constexpr int kTitleWidth = 330;
-constexpr int kColumnWidths[TODAY_COLUMN_COUNT] = {kTitleWidth, 80, 72, 78};
+constexpr int kColumnWidths[TODAY_COLUMN_COUNT] = {300, 110, 72, 78};
 constexpr const char* kColumnTitles[TODAY_COLUMN_COUNT] = {"话题", "首次出现", "最高排名",
                                                            "在榜分钟"};
 
@@ -225,7 +224,7 @@ void HistoryWindow::FillTable() {
     rows_.DeleteItem(-1);
     for (const TopicStats& topic : today_) {
         const int row = rows_.InsertItem(-1, 28);
-        const std::vector<std::string> cells = TodayCells(topic);
+        const std::vector<std::string> cells = TodayCells(topic, clock());
         for (int c = 0; c < TODAY_COLUMN_COUNT; ++c) {
             rows_.SetItemTitle(row, c, Utf8ToLocal(cells[c]));
             rows_.SetItemFontColor(row, c, c == 0 ? COLOR_TITLE : skin::kMutedText);
@@ -286,7 +285,7 @@ void HistoryWindow::OnExport() {
     if (chosen.isEmpty()) return;
     if (!chosen.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive))
         chosen += QStringLiteral(".xls");
-    const std::optional<std::string> file = BuildXlsFile(TodaySheetRows(today_));
+    const std::optional<std::string> file = BuildXlsFile(TodaySheetRows(today_, clock()));
     const bool written = file && ReplaceFile(fs::path(chosen.toStdString()), *file, 0644);
     SetStatus(written ? QStringLiteral("已导出 ") + chosen : QStringLiteral("导出失败：") + chosen);
 }

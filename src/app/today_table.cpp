@@ -37,27 +37,38 @@ void SortTopics(std::vector<TopicStats>& topics, TodayOrder order) {
     });
 }
 
-std::string LocalClock(HistoryTime at) {
+namespace {
+
+std::tm LocalTime(HistoryTime at) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
     std::tm local{};
     ::localtime_r(&seconds, &local);
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d:%02d", local.tm_hour, local.tm_min);
-    return text;
+    return local;
 }
 
-std::vector<std::string> TodayCells(const TopicStats& topic) {
-    return {topic.title, LocalClock(topic.firstSeen), std::to_string(topic.bestRank),
+}  // namespace
+
+std::string FirstSeenText(HistoryTime at, HistoryTime now) {
+    const std::tm local = LocalTime(at);
+    const std::tm today = LocalTime(now);
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d:%02d", local.tm_hour, local.tm_min);
+    if (local.tm_year == today.tm_year && local.tm_yday == today.tm_yday) return text;
+    return std::to_string(local.tm_mon + 1) + "月" + std::to_string(local.tm_mday) + "日 " + text;
+}
+
+std::vector<std::string> TodayCells(const TopicStats& topic, HistoryTime now) {
+    return {topic.title, FirstSeenText(topic.firstSeen, now), std::to_string(topic.bestRank),
             std::to_string(topic.minutesToday)};
 }
 
-SheetRows TodaySheetRows(const std::vector<TopicStats>& topics) {
+SheetRows TodaySheetRows(const std::vector<TopicStats>& topics, HistoryTime now) {
     SheetRows rows;
     rows.reserve(topics.size() + 1);
     rows.push_back({Utf8ToLocal("话题"), Utf8ToLocal("首次出现"), Utf8ToLocal("最高排名"),
                     Utf8ToLocal("在榜分钟")});
     for (const TopicStats& topic : topics) {
-        std::vector<std::string> cells = TodayCells(topic);
+        std::vector<std::string> cells = TodayCells(topic, now);
         for (std::string& cell : cells)
             cell = Utf8ToLocal(cell);
         rows.push_back(std::move(cells));

@@ -27,15 +27,16 @@ TodayOrder NextOrder(TodayOrder current, TodayColumn clicked);
 // Sorted stably: topics equal in the column keep their first-seen order.
 void SortTopics(std::vector<TopicStats>& topics, TodayOrder order);
 
-// Local wall-clock "HH:MM" of a moment, as the table shows first-seen times.
-std::string LocalClock(HistoryTime at);
+// A first-seen time as the table shows it: the local "HH:MM" on the local
+// day of `now`, "M月D日 HH:MM" on an earlier day (a topic on the board since).
+std::string FirstSeenText(HistoryTime at, HistoryTime now);
 
 // The cells of one row as the table and the sheet show them (UTF-8).
-std::vector<std::string> TodayCells(const TopicStats& topic);
+std::vector<std::string> TodayCells(const TopicStats& topic, HistoryTime now);
 
 // The header row "话题", "首次出现", "最高排名", "在榜分钟" and one row per
 // topic, in local text for the .xls writer.
-SheetRows TodaySheetRows(const std::vector<TopicStats>& topics);
+SheetRows TodaySheetRows(const std::vector<TopicStats>& topics, HistoryTime now);
 
 // The file name offered for the table: "新浪微博今日话题" and the moment as
 // exports stamp it, ".xls" (UTF-8).

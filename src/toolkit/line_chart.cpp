@@ -19,7 +19,7 @@ constexpr qint64 kHourMs = 3600 * 1000;
 
 // A step that puts at most about five labels up the side.
 int ValueStep(int span) {
-    for (int step : {1, 2, 5, 10, 20, 25, 50, 100}) {
+    for (int step : {1, 5, 10, 20, 25, 50, 100}) {
         if (span / step <= 5) return step;
     }
     return 200;

@@ -69,8 +69,11 @@ TEST_F(TodayTable, HeaderClicksSortEachColumnWithTiesByFirstSeen) {
 
 TEST_F(TodayTable, RowsAndNameInLocalTime) {
     // 12:00 UTC is 20:00 in Shanghai.
-    EXPECT_EQ(TodayCells(topics_[1]), (std::vector<std::string>{"B", "20:05", "1", "10"}));
-    const SheetRows rows = TodaySheetRows({topics_[0], {"暴雪😀", kNoon + 61min, 12, 0}});
+    EXPECT_EQ(TodayCells(topics_[1], kNoon), (std::vector<std::string>{"B", "20:05", "1", "10"}));
+    // On the board since the day before: the date too. 15:59 UTC is past midnight in Shanghai.
+    EXPECT_EQ(FirstSeenText(kNoon - 1h, kNoon + 4h), "12月9日 19:00");
+    EXPECT_EQ(FirstSeenText(kNoon + 4h, kNoon + 4h), "00:00");
+    const SheetRows rows = TodaySheetRows({topics_[0], {"暴雪😀", kNoon + 61min, 12, 0}}, kNoon);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(ToUtf8(rows[0][0]) + ToUtf8(rows[0][3]), "话题在榜分钟");
     EXPECT_EQ(ToUtf8(rows[2][0]), "暴雪😀");
