@@ -69,9 +69,10 @@ void LineChart::FitValues() {
         }
     }
     top_ = static_cast<int>(std::floor(low));
-    // Rounded up to a whole step, and never so short that one rank fills it.
-    const int step = ValueStep(static_cast<int>(std::ceil(high)) - top_);
-    bottom_ = std::max(top_ + 9, static_cast<int>(std::ceil(high / step)) * step);
+    // Never so short that one rank fills it, and rounded up to a whole step.
+    const int lowest = std::max(top_ + 9, static_cast<int>(std::ceil(high)));
+    const int step = ValueStep(lowest - top_);
+    bottom_ = (lowest + step - 1) / step * step;
 }
 
 QRectF LineChart::PlotArea() const {

@@ -63,6 +63,7 @@ TEST(LineChart, RanksRunDownwardAndGapsStayEmpty) {
     // The pinned row's 0 fits above rank 1; nothing left shows the empty text.
     chart.SetLines({{QString(), QColor::fromRgb(kRed), {QPolygonF({{0, 0}, {10'000, 2}})}}});
     EXPECT_EQ(chart.TopValue(), 0);
+    EXPECT_EQ(chart.BottomValue(), 10);
     chart.SetLines({});
     chart.SetEmptyText(QStringLiteral("没有记录"));
     const QImage empty = chart.grab().toImage();
