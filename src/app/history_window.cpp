@@ -245,6 +245,9 @@ void HistoryWindow::OnHeaderClicked(int column) {
 }
 
 void HistoryWindow::OnRetentionEdited() {
+    // Focus leaving an untouched box is no choice of the user's.
+    if (!daysBox_->isModified()) return;
+    daysBox_->setModified(false);
     bool number = false;
     const int days = daysBox_->text().toInt(&number);
     if (!number || days < MIN_HISTORY_DAYS || days > MAX_HISTORY_DAYS) {
@@ -252,7 +255,6 @@ void HistoryWindow::OnRetentionEdited() {
         SetStatus(QStringLiteral("保留天数应为 %1–%2").arg(MIN_HISTORY_DAYS).arg(MAX_HISTORY_DAYS));
         return;
     }
-    if (days == retentionDays_ && fs::exists(retentionPath_)) return;
     if (!SaveRetention(days, retentionPath_)) {
         SetStatus(QStringLiteral("无法写入 ") + QString::fromStdString(retentionPath_.string()));
         return;

@@ -201,6 +201,9 @@ TEST_F(HistoryWindowTest, RetentionIsSavedAndAppliedAndClearingAsksFirst) {
     HistoryWindow& window = Open(kTopic);
     auto* days = Control<EditBox>(window, "编辑框_保留天数");
     EXPECT_EQ(days->text(), QStringLiteral("30"));
+    // Enter on the untouched box chooses nothing: no file.
+    QTest::keyClick(days, Qt::Key_Return);
+    EXPECT_FALSE(fs::exists(RetentionPath(SettingsFile())));
     days->clear();
     QTest::keyClicks(days, QStringLiteral("1"));
     QTest::keyClick(days, Qt::Key_Return);
