@@ -96,6 +96,7 @@ void AddTitleButton(MainWindow& window) {
 int PruneHistory(MainWindow& window) {
     const RetentionLoad retention = LoadRetention(RetentionPath(window.SettingsFilePath()));
     if (!retention.problem.empty()) std::fprintf(stderr, "%s\n", retention.problem.c_str());
+    // The daily prune runs beside the program's own store: no second full read of the file.
     HistoryStore store(DefaultHistoryPath(), false);
     store.Prune(retention.days, std::chrono::system_clock::now());
     return retention.days;

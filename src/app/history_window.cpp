@@ -100,7 +100,7 @@ HistoryWindow::HistoryWindow(MainWindow& main, SourceId source, fs::path storePa
     : SkinWindow(&main),
       main_(main),
       source_(source),
-      // The main window's store checked the file when the program started.
+      // Reading every page for damage is start-up's work, not each opening's.
       store_(std::make_unique<HistoryStore>(std::move(storePath), false)),
       retentionPath_(RetentionPath(main.SettingsFilePath())) {
     setObjectName(QStringLiteral("HistoryWindow"));
