@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/desktop_alerts.h"
+#include "app/history_actions.h"
 #include "app/list_actions.h"
 #include "app/main_window.h"
 #include "cli/command_line.h"
@@ -202,6 +203,7 @@ int main(int argc, char* argv[]) {
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
     }
     vantrel::InstallListActions(*window);
+    vantrel::InstallHistoryActions(*window);
     // Owned by the window; listens to the lists it fills from the first one on.
     new vantrel::DesktopAlerts(*window);
     window->onOpenSettings = [&window] { vantrel::OpenSettingsWindow(*window); };

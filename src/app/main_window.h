@@ -85,6 +85,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
 
     AppState& State() { return state_; }
     const std::filesystem::path& RulesFilePath() const { return rulesPath_; }
+    const std::filesystem::path& SettingsFilePath() const { return settingsPath_; }
     ListModel& List() { return list_; }
     SourceButtons& Buttons() { return buttons_; }
     RefreshCycle& Refresh() { return refresh_; }

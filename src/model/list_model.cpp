@@ -40,6 +40,12 @@ void ListModel::SetColumnWidth(int column, int width) {
     Notify({ListChange::Kind::kColumnsChanged, column, column});
 }
 
+void ListModel::SetColumnTitle(int column, std::string title) {
+    if (column < 0 || column >= ColumnCount()) return;
+    columns_[column].title = std::move(title);
+    Notify({ListChange::Kind::kColumnsChanged, column, column});
+}
+
 const ListColumn& ListModel::Column(int column) const {
     if (column < 0 || column >= ColumnCount()) return kNoColumn;
     return columns_[column];

@@ -47,7 +47,7 @@ struct ListChange {
         kRowsAboutToBeRemoved,
         kRowsRemoved,
         kCellChanged,    // text, colour or elements of (row, column)
-        kColumnsChanged  // a column was added or its width changed
+        kColumnsChanged  // a column was added or its width or title changed
     };
     Kind kind;
     int first = 0;  // rows: first..last inclusive; cells: the row; columns: the column
@@ -65,6 +65,7 @@ class ListModel {
     // Returns the new column's index.
     int InsertColumn(std::string title, int width, ImageGroup images = ImageGroup::kNone);
     void SetColumnWidth(int column, int width);
+    void SetColumnTitle(int column, std::string title);
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
     const ListColumn& Column(int column) const;
 

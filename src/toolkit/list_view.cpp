@@ -90,6 +90,14 @@ QRect ListView::RowsArea() const {
     return QRect(0, top, width(), std::max(0, height() - top - footerHeight_));
 }
 
+int ListView::ColumnAt(int x) const {
+    for (int c = 0; model_ && c < model_->ColumnCount(); ++c) {
+        const int w = model_->Column(c).width;
+        if (w > 0 && x >= ColumnLeft(c) && x < ColumnLeft(c) + w) return c;
+    }
+    return -1;
+}
+
 int ListView::ColumnLeft(int column) const {
     int left = 0;
     for (int c = 0; c < column && model_; ++c)
@@ -180,6 +188,11 @@ void ListView::mousePressEvent(QMouseEvent* event) {
         if (!ContinuesClickSequence(*event, row)) pressedRow_ = row;
         lastPressRow_ = row;
         lastPressTime_ = event->timestamp();
+        const QPoint at = event->position().toPoint();
+        if (headerVisible_ && at.y() >= 0 && at.y() < kHeaderHeight) {
+            const int column = ColumnAt(at.x());
+            if (column >= 0) emit HeaderClicked(column);
+        }
     }
     QWidget::mousePressEvent(event);
 }

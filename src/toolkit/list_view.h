@@ -38,6 +38,8 @@ class ListView : public QWidget {
     QRect RowRect(int row) const;
     QRect CellRect(int row, int column) const;
     int FirstVisibleRow() const { return topRow_; }
+    // The row under the pointer, -1 when none: what the keyboard acts on.
+    int HoveredRow() const { return hoverRow_; }
     void ScrollToRow(int row);
 
   signals:
@@ -46,6 +48,8 @@ class ListView : public QWidget {
     // The pointer left the rows (onto the title row, the footer, or out).
     void RowsLeft();
     void RowActivated(int row);
+    // A click on the title row, over a column's title.
+    void HeaderClicked(int column);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -61,6 +65,7 @@ class ListView : public QWidget {
     void DetachModel();
     QRect RowsArea() const;
     int ColumnLeft(int column) const;
+    int ColumnAt(int x) const;
     int MaxTopRow() const;
     void SetHoverRow(int row);
     bool ContinuesClickSequence(const QMouseEvent& event, int row) const;
