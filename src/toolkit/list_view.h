@@ -23,6 +23,7 @@ class ListView : public QWidget {
     // The view follows the model's changes until another model is set or the
     // view is gone; the model must outlive the view or be replaced first.
     void SetModel(ListModel* model);
+    const ListModel* Model() const { return model_; }
     // Pictures of an image group, by element index.
     void SetGroupImages(ImageGroup group, std::vector<QImage> images);
     void SetOpacity(int opacity);
