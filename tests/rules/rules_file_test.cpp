@@ -120,6 +120,10 @@ TEST(StrictJson, EscapesAndNumbersAsTheStandardHasThem) {
         EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
         EXPECT_FALSE(fault.what.empty()) << bad;
     }
+    // The edges of UTF-8: the last three-byte lead and the highest character
+    // read; one past the highest does not.
+    EXPECT_TRUE(ReadStrictJson("\"\xEF\xBF\xA5\xF4\x8F\xBF\xBF\"", fault)) << fault.what;
+    EXPECT_FALSE(ReadStrictJson("\"\xF4\x90\x80\x80\"", fault));
     // Only the given bytes are read (the address sanitizer sees a read past
     // them): a text that ends in blanks has no terminator after it.
     const std::vector<char> endsInBlanks{'[', '1', ']', ' ', '\n'};
