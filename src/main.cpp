@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/desktop_alerts.h"
+#include "app/history_actions.h"
 #include "app/list_actions.h"
 #include "app/main_window.h"
 #include "cli/command_line.h"
@@ -25,6 +26,7 @@
 #include "sources/demo/demo_server.h"
 #include "sources/list_fetchers.h"
 #include "sources/service_hosts.h"
+#include "toolkit/core_bridge.h"
 #include "viewer/video_viewer.h"
 
 namespace {
@@ -96,6 +98,28 @@ int ExportAndExit(const vantrel::CommandLine& options) {
     if (!exported.rulesStatus.empty()) std::fprintf(stderr, "%s\n", exported.rulesStatus.c_str());
     if (!exported.reason.empty()) std::fprintf(stderr, "%s\n", exported.reason.c_str());
     return exported.status;
+}
+
+// Tests follow the age label and the rows from outside through this log: one
+// line per change of the label, "text<TAB>rows<TAB>first title" (UTF-8).
+void LogAgeTextForTests(vantrel::MainWindow& window) {
+    const char* path = std::getenv("VANTREL_STATUS_LOG");
+    if (!path || !*path) return;
+    const std::string file = path;
+    window.onAgeText = [&window, file](const QString& text) {
+        vantrel::ListModel& list = window.List();
+        const QString first =
+            list.ItemCount() > 0
+                ? vantrel::QStringFromLocal(list.ItemTitle(0, vantrel::COLUMN_TITLE))
+                : QString();
+        const QByteArray line = (text + QLatin1Char('\t') + QString::number(list.ItemCount()) +
+                                 QLatin1Char('\t') + first + QLatin1Char('\n'))
+                                    .toUtf8();
+        if (std::FILE* log = std::fopen(file.c_str(), "a")) {
+            std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), log);
+            std::fclose(log);
+        }
+    };
 }
 
 // Tests set this to see the timed export without waiting whole minutes.
@@ -171,6 +195,11 @@ int main(int argc, char* argv[]) {
     vantrel::MediaPlayer player;
     auto window = std::make_unique<vantrel::MainWindow>();
     window->SetAutoSavePeriodForTests(AutoSavePeriodForTests());
+    LogAgeTextForTests(*window);
+    // Every list the window fills is kept; a store that cannot be used says so in the age
+    // label's tooltip and on standard error, and the lists go on without it.
+    window->UseHistory(std::make_unique<vantrel::ListHistory>());
+    TellStoreProblem(window->History()->Store());
     vantrel::VideoViewer viewer(player, window->State().clickedLinks, window->State().videoSoundOn);
     window->onDouyinLinks = [&viewer, &window] { viewer.ShowLinks(window.get()); };
     for (int n = 1; n <= vantrel::SOURCE_COUNT; ++n) {
@@ -178,6 +207,7 @@ int main(int argc, char* argv[]) {
         window->Refresh().SetFetchRoutine(source, FetchRoutineOf(source));
     }
     vantrel::InstallListActions(*window);
+    vantrel::InstallHistoryActions(*window);
     // Owned by the window; listens to the lists it fills from the first one on.
     new vantrel::DesktopAlerts(*window);
     window->onOpenSettings = [&window] { vantrel::OpenSettingsWindow(*window); };

@@ -21,7 +21,6 @@ AlertWatch::AlertWatch(const AppState& state, NotifiedTitles& notified, Sender s
     : state_(state), notified_(notified), send_(std::move(send)), clock_(std::move(clock)) {}
 
 bool AlertWatch::InPreviousList(SourceId source, std::string_view title) const {
-    if (seenBefore_) return seenBefore_(source, title);
     const std::vector<std::string>& titles = previous_[Index(source)];
     return std::find(titles.begin(), titles.end(), title) != titles.end();
 }
@@ -52,10 +51,7 @@ void AlertWatch::OnListFilled(SourceId source, const FetchResult& result) {
         if (notifies && !notified_.Recently(entry.title, now))
             notice.alerts.push_back({source, entryRank, entry.title, entry.page, entry.links});
     }
-    std::vector<std::string>& previous = previous_[Index(source)];
-    previous.clear();
-    for (const ListEntry& entry : result.entries)
-        previous.push_back(entry.title);
+    RememberList(source, result);
 
     if (notice.alerts.empty() || state_.doNotDisturb) return;
     std::vector<std::string> titles;
@@ -63,6 +59,14 @@ void AlertWatch::OnListFilled(SourceId source, const FetchResult& result) {
         titles.push_back(alert.title);
     notified_.Note(titles, now);
     if (send_) send_(notice);
+}
+
+void AlertWatch::RememberList(SourceId source, const FetchResult& result) {
+    if (!IsSourceNumber(static_cast<int>(source))) return;
+    std::vector<std::string>& previous = previous_[Index(source)];
+    previous.clear();
+    for (const ListEntry& entry : result.entries)
+        previous.push_back(entry.title);
 }
 
 void AlertWatch::WatchOtherSources(SourceId shown,

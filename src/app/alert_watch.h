@@ -13,11 +13,6 @@
 
 namespace vantrel {
 
-// Whether the local-text title was in the source's list stored before the
-// one just filled. The history store answers it once it is wired in; until
-// then the watch remembers the lists it saw in this run.
-using SeenBefore = std::function<bool(SourceId source, std::string_view title)>;
-
 // Tells the desktop of titles that reach a list and match a rule that
 // notifies: one notice per filled list, holding every such title that was not
 // in the source's previous list and was not told in the last 24 hours.
@@ -31,8 +26,10 @@ class AlertWatch {
         const AppState& state, NotifiedTitles& notified, Sender send,
         Clock clock = [] { return std::chrono::system_clock::now(); });
 
-    // Asked before the new list counts as seen; empty goes back to the run's own memory.
-    void SetSeenBefore(SeenBefore seen) { seenBefore_ = std::move(seen); }
+    // Takes the list as the source's previous one without telling of it: the
+    // list stored by an earlier run, so a start does not tell again of titles
+    // that were already on the board.
+    void RememberList(SourceId source, const FetchResult& result);
 
     // A fetch of the source gave these entries (ranks from result.rankBase).
     void OnListFilled(SourceId source, const FetchResult& result);
@@ -52,7 +49,6 @@ class AlertWatch {
     NotifiedTitles& notified_;
     Sender send_;
     Clock clock_;
-    SeenBefore seenBefore_;
     std::array<std::vector<std::string>, SOURCE_COUNT> previous_;
     std::array<TimePoint, SOURCE_COUNT> nextWatch_{};
     bool watching_ = false;

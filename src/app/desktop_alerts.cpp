@@ -3,7 +3,9 @@
 #include <QTimer>
 
 #include "app/list_actions.h"
+#include "app/list_history.h"
 #include "app/main_window.h"
+#include "app/stored_list.h"
 
 namespace vantrel {
 
@@ -15,6 +17,7 @@ DesktopAlerts::DesktopAlerts(MainWindow& window, QDBusConnection bus,
       notifier_(std::move(bus), this),
       watch_(window.State(), notified_, [this](const AlertNotice& n) { notifier_.Show(n); }) {
     notifier_.onActivated = [this](const AlertNotice& notice) { Open(notice); };
+    RememberStoredLists();
     window.Refresh().SetFillListener([this](SourceId source, const FetchResult& result) {
         watch_.OnListFilled(source, result);
         if (source != window_.State().currentSource) return;
@@ -25,6 +28,16 @@ DesktopAlerts::DesktopAlerts(MainWindow& window, QDBusConnection bus,
             });
         });
     });
+}
+
+void DesktopAlerts::RememberStoredLists() {
+    ListHistory* history = window_.History();
+    if (!history) return;
+    for (int n = 1; n <= SOURCE_COUNT; ++n) {
+        const auto source = static_cast<SourceId>(n);
+        if (const std::optional<HistoryList> stored = history->Latest(source))
+            watch_.RememberList(source, StoredAnswer(*stored));
+    }
 }
 
 void DesktopAlerts::Open(const AlertNotice& notice) {

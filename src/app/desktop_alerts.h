@@ -28,6 +28,8 @@ class DesktopAlerts : public QObject {
     DesktopNotifier& Notifier() { return notifier_; }
 
   private:
+    // An earlier run's lists count as each source's previous one.
+    void RememberStoredLists();
     void Open(const AlertNotice& notice);
 
     MainWindow& window_;

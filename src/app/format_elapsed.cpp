@@ -1,6 +1,7 @@
 #include "app/format_elapsed.h"
 
 #include <cstdint>
+#include <ctime>
 
 namespace vantrel {
 
@@ -31,6 +32,14 @@ std::string FormatElapsed(TimePoint now, TimePoint lastUpdate) {
 
 std::string AgeLabelText(TimePoint now, TimePoint lastUpdate) {
     return FormatElapsed(now, lastUpdate) + "\xC7\xB0\xB8\xFC\xD0\xC2";  // 前更新
+}
+
+std::string LocalTimeText(TimePoint moment, const char* format) {
+    const std::time_t time = std::chrono::system_clock::to_time_t(moment);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[32];
+    return std::string(text, std::strftime(text, sizeof text, format, &local));
 }
 
 }  // namespace vantrel

@@ -11,6 +11,9 @@ namespace vantrel {
 // arguments does not matter. Local text.
 std::string FormatElapsed(TimePoint now, TimePoint lastUpdate);
 
+// `moment` in local time as strftime's `format` writes it (at most 31 bytes).
+std::string LocalTimeText(TimePoint moment, const char* format);
+
 // The age label: FormatElapsed followed by "前更新" (updated ... ago).
 std::string AgeLabelText(TimePoint now, TimePoint lastUpdate);
 

@@ -49,7 +49,7 @@ void ShowDescription(MainWindow& window, int row) {
     window.ApplyDocking(false);
     TipOptions tip;
     tip.text = QStringFromLocal(CellText(window, row, kDescriptionColumn));
-    const QString rules = QStringFromLocal(RuleTip(window.State(), window.List(), row));
+    const QString rules = window.RowTip(row);
     if (!rules.isEmpty())
         tip.text += (tip.text.isEmpty() ? QString() : QStringLiteral("\n")) + rules;
     tip.displayMs = 5000;

@@ -1,11 +1,14 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 #include <cmath>
 #include <cstdio>
@@ -246,7 +249,7 @@ void MainWindow::ConnectControls() {
     // in the description tip instead.
     connect(listView_, &ListView::RowHovered, this, [this](int row) {
         const bool own = state_.currentSource != SourceId::kBaidu;
-        listView_->setToolTip(own ? QStringFromLocal(RuleTip(state_, list_, row)) : QString());
+        listView_->setToolTip(own ? RowTip(row) : QString());
     });
     connect(listView_, &ListView::RowsLeft, this, [this] { listView_->setToolTip(QString()); });
     buttons_.SetListener([this] { ApplyButtonStyles(); });
@@ -254,6 +257,35 @@ void MainWindow::ConnectControls() {
         RefreshAgeLabel();
         ShowSourceHealth();
     });
+}
+
+QString MainWindow::RowTip(int row) {
+    QString tip = QStringFromLocal(RuleTip(state_, list_, row));
+    if (!history_ || row < 0 || row >= list_.ItemCount()) return tip;
+    const QString standing = QStringFromLocal(history_->RowTip(
+        state_.listSource, list_.ItemTitle(row, COLUMN_TITLE), std::chrono::system_clock::now()));
+    if (standing.isEmpty()) return tip;
+    return tip.isEmpty() ? standing : tip + QLatin1Char('\n') + standing;
+}
+
+void MainWindow::UseHistory(std::unique_ptr<ListHistory> history) {
+    history_ = std::move(history);
+    if (!history_) {
+        refresh_.SetListKeeper({});
+        refresh_.SetStoredLists({});
+        return;
+    }
+    refresh_.SetListKeeper([this](SourceId source, const FetchResult& result, TimePoint at) {
+        std::vector<RankChange> changes = history_->Keep(source, result, at);
+        ShowHistoryProblem();
+        return changes;
+    });
+    refresh_.SetStoredLists([this](SourceId source) { return history_->Latest(source); });
+    ShowHistoryProblem();
+}
+
+void MainWindow::ShowHistoryProblem() {
+    if (history_) ageLabel_->setToolTip(QStringFromLocal(history_->Problem()));
 }
 
 void MainWindow::ShowSourceHealth() {
@@ -327,13 +359,37 @@ void MainWindow::ApplyStartupSettings() {
     const StartupPlan plan = LoadSettings(state_, settingsPath_);
     if (plan.refreshIntervalMs) ApplyRefreshPeriod(*plan.refreshIntervalMs);
     if (plan.opacity) ApplyOpacity(*plan.opacity);
-    // A failed fetch leaves the list empty; start-up goes on either way.
-    if (plan.selectSource != SourceId::kNone) refresh_.SelectSource(plan.selectSource);
+    // A kept list is there at once, so the window need not wait for the network;
+    // a failed fetch leaves the list as it was, and start-up goes on either way.
+    if (plan.selectSource != SourceId::kNone) {
+        if (refresh_.ShowStored(plan.selectSource)) {
+            RefreshAgeLabel();
+            ShowNow();
+            // The file's check waits until the window is up (during the fetch, when it lets
+            // events run; else the first list kept does it).
+            QTimer::singleShot(0, this, [this] {
+                if (history_) history_->CheckOnce();
+                ShowHistoryProblem();
+            });
+        }
+        refresh_.SelectSource(plan.selectSource);
+    }
     if (plan.topMost) SetTopMost(*plan.topMost);
     if (!plan.runTimerSteps) return;
     ApplyDocking(plan.edgeIntervalMs > 0);
     RestartAutoSaveTimer();
     ApplyTaskbarButton(plan.taskbarButton);
+}
+
+// On screen and painted before the first fetch starts, whether or not that
+// fetch lets events run while it waits.
+void MainWindow::ShowNow() {
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    QCoreApplication::processEvents();
 }
 
 void MainWindow::ApplyRefreshPeriod(int ms) {
@@ -388,7 +444,10 @@ void MainWindow::RefreshAgeLabel() {
     // time would read as decades.
     const std::string text = StatusLabelText(state_, std::chrono::system_clock::now());
     if (text.empty()) return;
-    ageLabel_->SetText(QStringFromLocal(text));
+    const QString shown = QStringFromLocal(text);
+    if (shown == ageLabel_->Text()) return;
+    ageLabel_->SetText(shown);
+    if (onAgeText) onAgeText(shown);
 }
 
 void MainWindow::RelayoutMainWindow(int w, int h) {

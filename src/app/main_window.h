@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/auto_save.h"
+#include "app/list_history.h"
 #include "app/refresh_cycle.h"
 #include "app/source_buttons.h"
 #include "desktop/edge_tick_pause.h"
@@ -46,9 +47,15 @@ class MainWindow : public SkinWindow, public SettingsTarget {
                         TaskbarButton& taskbarButton = X11TaskbarButton());
     ~MainWindow() override;
 
+    // The lists are kept there from then on, and start-up and source switches
+    // show a source's last kept list while its fetch waits. Before StartUp.
+    void UseHistory(std::unique_ptr<ListHistory> history);
+    ListHistory* History() const { return history_.get(); }
+
     // Runs once after the window has been built and the fetch routines are
     // installed: state, tray icon, position, fonts, columns, settings and the
-    // first fetch, timers, taskbar button.
+    // first fetch, timers, taskbar button. A kept list of the chosen source
+    // shows the window before the first fetch waits.
     void StartUp();
 
     void RelayoutMainWindow(int width, int height);
@@ -78,12 +85,15 @@ class MainWindow : public SkinWindow, public SettingsTarget {
 
     AppState& State() { return state_; }
     const std::filesystem::path& RulesFilePath() const { return rulesPath_; }
+    const std::filesystem::path& SettingsFilePath() const { return settingsPath_; }
     ListModel& List() { return list_; }
     SourceButtons& Buttons() { return buttons_; }
     RefreshCycle& Refresh() { return refresh_; }
     ListView& ListControl() { return *listView_; }
     LinkLabel& ViewAllLink() { return *viewAll_; }
     QSystemTrayIcon* Tray() const { return tray_; }
+    // A row's tooltip: the rules its title matched and its standing in the history.
+    QString RowTip(int row);
     const std::array<QFont, 3>& Fonts() const { return fonts_; }
 
     // Work that other areas of the program hang on the window's timers and
@@ -93,6 +103,8 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     std::function<void()> onOpenSettings;
     // A Douyin row was activated and its links are in clickedLinks.
     std::function<void()> onDouyinLinks;
+    // The age label's text changed.
+    std::function<void(const QString&)> onAgeText;
 
   signals:
     // The window was closed; the program ends (and destroys the window).
@@ -110,10 +122,14 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     void PlaceAtTopRight();
     void SetUpList();
     void ApplyStartupSettings();
+    // Shows the window and lets events run until it is on screen (at most a second).
+    void ShowNow();
     // Reads rules.json (keeping a broken one aside) into the state.
     void LoadRules();
     void ApplyButtonStyles();
     void RefreshAgeLabel();
+    // The age label's tooltip says once why the history is off.
+    void ShowHistoryProblem();
     // Each source button's tooltip tells which request answered last.
     void ShowSourceHealth();
     CaptionButton* SourceButton(SourceId source) const;
@@ -142,6 +158,7 @@ class MainWindow : public SkinWindow, public SettingsTarget {
     Label* ageLabel_ = nullptr;
     PictureBox* corner_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
+    std::unique_ptr<ListHistory> history_;
 
     QTimer ageTimer_;
     QTimer refreshTimer_;

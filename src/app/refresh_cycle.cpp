@@ -4,9 +4,11 @@
 #include <random>
 #include <utility>
 
+#include "app/change_marker.h"
 #include "app/fill_row.h"
 #include "app/rule_highlight.h"
 #include "app/source_health.h"
+#include "app/stored_list.h"
 
 namespace vantrel {
 
@@ -53,6 +55,17 @@ void RefreshCycle::SelectSource(SourceId source) {
     FetchSource(source);
 }
 
+bool RefreshCycle::ShowStored(SourceId source) {
+    if (!IsSourceNumber(static_cast<int>(source)) || holds_ > 0) return false;
+    buttons_.Select(source);
+    state_.currentSource = source;
+    if (state_.listSource != source) {
+        ClearRows(source);
+        FillStoredRows(source);
+    }
+    return state_.listSource == source;
+}
+
 void RefreshCycle::RefreshCurrentSource() {
     if (holds_ > 0) {
         heldRefresh_ = true;
@@ -69,7 +82,10 @@ bool RefreshCycle::FetchSource(SourceId source) {
     const std::uint64_t generation = ++generation_;
     // Another source's rows go at once; this source's stay on screen until a
     // new list replaces them, so a failed refresh leaves them as they were.
-    if (state_.listSource != source) ClearRows(source);
+    if (state_.listSource != source) {
+        ClearRows(source);
+        FillStoredRows(source);
+    }
     if (!routines_[n - 1]) return false;
 
     // Copied: a fetch started while this one waits may replace the routine.
@@ -81,17 +97,12 @@ bool RefreshCycle::FetchSource(SourceId source) {
     state_.fetching = false;
 
     const bool keepsRows = result.entries.empty() && list_.ItemCount() > 0;
-    if (!keepsRows) {
-        ClearRows(source);
-        int rank = result.rankBase;
-        for (const ListEntry& entry : result.entries) {
-            ApplyRuleHighlight(list_, state_, source, FillRow(list_, state_, rank++, entry));
-            state_.rowPages.push_back(entry.page);
-            if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
-        }
-        if (!result.entries.empty()) state_.listSource = source;
-    }
     const TimePoint now = clock_();
+    if (!keepsRows) {
+        FillRows(source, result);
+        if (keeper_ && !result.entries.empty())
+            ApplyChangeMarkers(list_, keeper_(source, result, now));
+    }
     RecordFetch(state_.health[n - 1], result, now);
     int retryAfter = 0;
     for (const RequestFailure& failure : result.failures)
@@ -103,6 +114,26 @@ bool RefreshCycle::FetchSource(SourceId source) {
     if (listener_) listener_();
     if (fillListener_ && !result.entries.empty()) fillListener_(source, result);
     return true;
+}
+
+void RefreshCycle::FillRows(SourceId source, const FetchResult& result) {
+    ClearRows(source);
+    int rank = result.rankBase;
+    for (const ListEntry& entry : result.entries) {
+        ApplyRuleHighlight(list_, state_, source, FillRow(list_, state_, rank++, entry));
+        state_.rowPages.push_back(entry.page);
+        if (source == SourceId::kDouyin) state_.rowLinks.push_back(entry.links);
+    }
+    if (!result.entries.empty()) state_.listSource = source;
+}
+
+// A kept list counts from the moment it was fetched, so the age label tells its real age.
+void RefreshCycle::FillStoredRows(SourceId source) {
+    if (!storedLists_) return;
+    const std::optional<HistoryList> stored = storedLists_(source);
+    if (!stored || stored->rows.empty()) return;
+    FillRows(source, StoredAnswer(*stored));
+    state_.lastUpdate = stored->fetchedAt;
 }
 
 // The row links are Douyin's alone: only its fetches touch them.

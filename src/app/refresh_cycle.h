@@ -3,11 +3,15 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/refresh_backoff.h"
 #include "app/source_buttons.h"
+#include "history/history_types.h"
+#include "history/rank_change.h"
 #include "model/list_model.h"
 #include "sources/fetch_result.h"
 
@@ -32,12 +36,25 @@ class RefreshCycle {
     // with the source and what its routine gave.
     using FillListener = std::function<void(SourceId, const FetchResult&)>;
     void SetFillListener(FillListener listener) { fillListener_ = std::move(listener); }
+    // Given each list that filled the rows, with the moment it came; gives back
+    // each row's change against the source's previous list, which the rows then show.
+    using ListKeeper =
+        std::function<std::vector<RankChange>(SourceId, const FetchResult&, TimePoint)>;
+    void SetListKeeper(ListKeeper keeper) { keeper_ = std::move(keeper); }
+    // The source's last kept list, shown while a fetch of a source not on screen waits.
+    using StoredListFinder = std::function<std::optional<HistoryList>(SourceId)>;
+    void SetStoredLists(StoredListFinder finder) { storedLists_ = std::move(finder); }
     // The routine installed for a source; empty when none is.
     FetchRoutine Routine(SourceId source) const;
 
     // A source button click: restyles the buttons, makes `source` current and
     // fetches it (again, when it was already shown). Other numbers do nothing.
     void SelectSource(SourceId source);
+
+    // Makes `source` current and, when its rows are not on screen, shows its
+    // last kept list with that list's age, without any request. Returns whether
+    // the list holds rows of `source` now.
+    bool ShowStored(SourceId source);
 
     // The refresh timer's tick: fetches the current source; no source, nothing.
     // After a failed fetch the source's ticks hold off (RefreshBackoff).
@@ -49,6 +66,7 @@ class RefreshCycle {
     // entries leaves this source's rows, and their age, as they were. The routines let pending
     // events run, so another fetch can start inside this one: the later one wins and this one
     // returns false without touching the list. Also false for a source without a routine.
+    // Another source's rows give way to this source's kept list, if any, while it waits.
     bool FetchSource(SourceId source);
 
     // While held (an export is reading the list), clicks and refresh ticks
@@ -59,6 +77,8 @@ class RefreshCycle {
 
   private:
     void ClearRows(SourceId fetching);
+    void FillRows(SourceId source, const FetchResult& result);
+    void FillStoredRows(SourceId source);
 
     AppState& state_;
     ListModel& list_;
@@ -73,6 +93,8 @@ class RefreshCycle {
     bool heldRefresh_ = false;
     std::function<void()> listener_;
     FillListener fillListener_;
+    ListKeeper keeper_;
+    StoredListFinder storedLists_;
 };
 
 }  // namespace vantrel

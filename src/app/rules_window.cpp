@@ -20,7 +20,6 @@
 #include "toolkit/list_view.h"
 #include "toolkit/skin.h"
 #include "toolkit/slide_switch.h"
-#include "toolkit/title_button.h"
 
 namespace vantrel {
 namespace {
@@ -101,16 +100,7 @@ RulesWindow::~RulesWindow() {
 }
 
 void RulesWindow::BuildControls() {
-    auto* title = new Label(QStringLiteral("规则"), this);
-    Name(title, "标签_规则标题");
-    title->setGeometry(15, 24, 60, 21);
-    title->setFont(SkinFont(15, true));
-    title->SetTextColor(skin::kText);
-    title->setAttribute(Qt::WA_TransparentForMouseEvents);  // drags the window
-    auto* close = new TitleButton(TitleButton::Glyph::kClose, this);
-    Name(close, "按钮EX_关闭");
-    close->setGeometry(kWidth - 35, 20, 16, 16);
-    connect(close, &QAbstractButton::clicked, this, &QWidget::close);
+    AddTitleRow(*this, QStringLiteral("规则"), "标签_规则标题");
 
     status_ = new Label(QString(), this);
     Name(status_, "标签_规则状态");

@@ -43,12 +43,7 @@ std::string FailureName(const RequestFailure& failure) {
 }
 
 std::string ClockText(TimePoint moment) {
-    const std::time_t time = std::chrono::system_clock::to_time_t(moment);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char text[8];
-    std::strftime(text, sizeof text, "%H:%M", &local);
-    return text;
+    return LocalTimeText(moment, "%H:%M");
 }
 
 }  // namespace
@@ -83,12 +78,16 @@ std::string HealthText(SourceId source, const SourceHealth& health) {
 }
 
 std::string StatusLabelText(const AppState& state, TimePoint now) {
-    if (state.fetching) return Utf8ToLocal("正在加载…");
     const int n = static_cast<int>(state.currentSource);
     const bool failed = IsSourceNumber(n) && state.health[n - 1].lastFetchFailed;
-    // A list still on screen keeps its age, with the failure beside it.
+    // A list still on screen keeps its age, with the failure or the load beside it.
     const bool listShown =
         state.listSource == state.currentSource && state.lastUpdate != TimePoint{};
+    if (state.fetching) {
+        const std::string loading = Utf8ToLocal("正在加载…");
+        return listShown ? AgeLabelText(now, state.lastUpdate) + Utf8ToLocal(" · ") + loading
+                         : loading;
+    }
     if (failed && !listShown) return Utf8ToLocal("加载失败");
     if (state.lastUpdate == TimePoint{}) return {};
     const std::string age = AgeLabelText(now, state.lastUpdate);

@@ -22,10 +22,10 @@ std::string RequestName(int request);
 // local text.
 std::string HealthText(SourceId source, const SourceHealth& health);
 
-// The age label: "正在加载…" while a fetch waits, else the age of the list on
-// screen, followed by " · 加载失败" when the current source's latest fetch got
-// no list; "加载失败" alone when the list shows nothing of that source; empty
-// before any fetch.
+// The age label: the age of the list on screen, followed by " · 正在加载…"
+// while a fetch waits or by " · 加载失败" when the current source's latest
+// fetch got no list; either word alone when the list shows nothing of that
+// source; empty before any fetch.
 std::string StatusLabelText(const AppState& state, TimePoint now);
 
 }  // namespace vantrel

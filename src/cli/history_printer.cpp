@@ -1,34 +1,11 @@
 #include "cli/history_printer.h"
 
-#include "app/source_health.h"
+#include "app/stored_list.h"
 #include "history/history_report.h"
 #include "history/history_store.h"
 #include "net/code_page.h"
 
 namespace vantrel {
-namespace {
-
-// The stored request's number, so the health names it as a fetch would.
-int RequestNumber(const std::string& request) {
-    for (int n = 0; n < 8; ++n) {
-        if (ToUtf8(RequestName(n)) == request) return n;
-    }
-    return 0;
-}
-
-// A fetch that answers with the stored list, so it fills the rows, markers
-// and highlight exactly as a fetched one.
-FetchResult StoredAnswer(const HistoryList& list) {
-    FetchResult result;
-    result.status = FetchStatus::kParsed;
-    result.rankBase = list.rows.empty() ? 1 : list.rows.front().rank;
-    result.answeredBy = RequestNumber(list.request);
-    for (const HistoryRow& row : list.rows)
-        result.entries.push_back({Utf8ToLocal(row.title), Utf8ToLocal(row.tag), {}, {}, {}});
-    return result;
-}
-
-}  // namespace
 
 PrintedList PrintHistory(SourceId source, std::chrono::seconds since, bool json,
                          HistoryStore& store) {

@@ -40,6 +40,12 @@ void ListModel::SetColumnWidth(int column, int width) {
     Notify({ListChange::Kind::kColumnsChanged, column, column});
 }
 
+void ListModel::SetColumnTitle(int column, std::string title) {
+    if (column < 0 || column >= ColumnCount()) return;
+    columns_[column].title = std::move(title);
+    Notify({ListChange::Kind::kColumnsChanged, column, column});
+}
+
 const ListColumn& ListModel::Column(int column) const {
     if (column < 0 || column >= ColumnCount()) return kNoColumn;
     return columns_[column];
@@ -107,6 +113,14 @@ void ListModel::SetItemFontColor(int row, int column, std::uint32_t argb) {
 std::uint32_t ListModel::ItemFontColor(int row, int column) const {
     const ListCell* cell = CellAt(row, column);
     return cell ? cell->color : 0;
+}
+
+void ListModel::SetItemBadge(int row, int column, std::string text, std::uint32_t argb) {
+    ListCell* cell = CellAt(row, column);
+    if (!cell) return;
+    cell->badge = std::move(text);
+    cell->badgeColor = argb;
+    Notify({ListChange::Kind::kCellChanged, row, row, column});
 }
 
 void ListModel::SetElementVisible(int row, int column, int element, bool visible) {

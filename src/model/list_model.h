@@ -28,6 +28,9 @@ struct ListCell {
     std::string text;  // local text
     std::uint32_t color = COLOR_WHITE;
     std::uint32_t visibleElements = 0;  // bit i: element i of the column's group is shown
+    // A short mark drawn small at the cell's right end; the text gives way to it.
+    std::string badge;  // local text; empty: none
+    std::uint32_t badgeColor = COLOR_WHITE;
 };
 
 struct ListRow {
@@ -44,7 +47,7 @@ struct ListChange {
         kRowsAboutToBeRemoved,
         kRowsRemoved,
         kCellChanged,    // text, colour or elements of (row, column)
-        kColumnsChanged  // a column was added or its width changed
+        kColumnsChanged  // a column was added or its width or title changed
     };
     Kind kind;
     int first = 0;  // rows: first..last inclusive; cells: the row; columns: the column
@@ -62,6 +65,7 @@ class ListModel {
     // Returns the new column's index.
     int InsertColumn(std::string title, int width, ImageGroup images = ImageGroup::kNone);
     void SetColumnWidth(int column, int width);
+    void SetColumnTitle(int column, std::string title);
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
     const ListColumn& Column(int column) const;
 
@@ -76,6 +80,7 @@ class ListModel {
     const std::string& ItemTitle(int row, int column) const;
     void SetItemFontColor(int row, int column, std::uint32_t argb);
     std::uint32_t ItemFontColor(int row, int column) const;
+    void SetItemBadge(int row, int column, std::string text, std::uint32_t argb);
     void SetElementVisible(int row, int column, int element, bool visible);
     bool IsElementVisible(int row, int column, int element) const;
 

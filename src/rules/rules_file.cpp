@@ -9,8 +9,8 @@
 #include "net/code_page.h"
 #include "net/output_fields.h"
 #include "net/regex_object.h"
-#include "rules/strict_json.h"
 #include "platform/atomic_file.h"
+#include "rules/strict_json.h"
 
 namespace vantrel {
 namespace {
@@ -178,8 +178,7 @@ std::optional<RulesFile> ParseRulesText(std::string_view utf8, std::string& prob
     JsonFault fault;
     const std::optional<JsonValue> root = ReadStrictJson(utf8, fault);
     if (!root) {
-        problem = "第 " + std::to_string(fault.line) + " 行第 " + std::to_string(fault.column) +
-                  " 列：" + fault.what;
+        problem = fault.Text();
         return std::nullopt;
     }
     if (root->kind != Kind::kObject) {

@@ -297,4 +297,8 @@ std::optional<JsonValue> ReadStrictJson(std::string_view utf8, JsonFault& fault)
     return Reader(utf8, fault).Document();
 }
 
+std::string JsonFault::Text() const {
+    return "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列：" + what;
+}
+
 }  // namespace vantrel

@@ -28,6 +28,9 @@ struct JsonFault {
     int line = 0;
     int column = 0;
     std::string what;  // UTF-8, for the person who edits the file
+
+    // "第 L 行第 C 列：what"
+    std::string Text() const;
 };
 
 // The value the whole text holds. Refused: bytes that are not UTF-8, lone

@@ -17,4 +17,14 @@ QString ChooseFolder(QWidget* parent, const QString& title);
 using FolderChooserHook = std::function<QString(const QString& title)>;
 void SetFolderChooserHook(FolderChooserHook hook);
 
+// Asks for the name of a new file, starting at `suggested` (a path), showing
+// the files `filter` names ("表格 (*.xls)"). An empty text when the user cancels.
+QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggested,
+                       const QString& filter);
+
+// While set, ChooseSaveFile shows nothing and returns what the hook returns
+// for the suggested path.
+using SaveChooserHook = std::function<QString(const QString& suggested)>;
+void SetSaveChooserHook(SaveChooserHook hook);
+
 }  // namespace vantrel

@@ -17,6 +17,7 @@ namespace {
 constexpr int kHeaderHeight = 26;
 constexpr int kTextPad = 6;
 constexpr int kScrollBarWidth = 3;
+constexpr int kBadgeGap = 4;
 
 }  // namespace
 
@@ -87,6 +88,14 @@ void ListView::OnModelChange(const ListChange& change) {
 QRect ListView::RowsArea() const {
     const int top = headerVisible_ ? kHeaderHeight : 0;
     return QRect(0, top, width(), std::max(0, height() - top - footerHeight_));
+}
+
+int ListView::ColumnAt(int x) const {
+    for (int c = 0; model_ && c < model_->ColumnCount(); ++c) {
+        const int w = model_->Column(c).width;
+        if (w > 0 && x >= ColumnLeft(c) && x < ColumnLeft(c) + w) return c;
+    }
+    return -1;
 }
 
 int ListView::ColumnLeft(int column) const {
@@ -179,6 +188,11 @@ void ListView::mousePressEvent(QMouseEvent* event) {
         if (!ContinuesClickSequence(*event, row)) pressedRow_ = row;
         lastPressRow_ = row;
         lastPressTime_ = event->timestamp();
+        const QPoint at = event->position().toPoint();
+        if (headerVisible_ && at.y() >= 0 && at.y() < kHeaderHeight) {
+            const int column = ColumnAt(at.x());
+            if (column >= 0) emit HeaderClicked(column);
+        }
     }
     QWidget::mousePressEvent(event);
 }
@@ -288,14 +302,27 @@ void ListView::PaintCell(QPainter& painter, int row, int column, const QRect& bo
             painter.drawImage(target, picture);
         }
     }
+    QRect textBox = centred ? box : box.adjusted(kTextPad, 0, -kTextPad, 0);
+    if (!cell.badge.empty()) textBox.setRight(PaintBadge(painter, cell, textBox) - kBadgeGap);
     if (cell.text.empty()) return;
     painter.setFont(font());
     painter.setPen(ColorFromArgb(cell.color));
-    const QRect textBox = centred ? box : box.adjusted(kTextPad, 0, -kTextPad, 0);
     const QString text = painter.fontMetrics().elidedText(QStringFromLocal(cell.text),
                                                           Qt::ElideRight, textBox.width());
     painter.drawText(textBox, (centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter,
                      text);
+}
+
+// Drawn as text, not a picture, so it stays sharp at any density.
+int ListView::PaintBadge(QPainter& painter, const ListCell& cell, const QRect& box) const {
+    QFont small = SkinFont(11, true);
+    painter.setFont(small);
+    const QString text = QStringFromLocal(cell.badge);
+    const int w = painter.fontMetrics().horizontalAdvance(text);
+    const QRect badge(box.right() - w + 1, box.top(), w, box.height());
+    painter.setPen(ColorFromArgb(cell.badgeColor));
+    painter.drawText(badge, Qt::AlignRight | Qt::AlignVCenter, text);
+    return badge.left();
 }
 
 void ListView::PaintScrollBar(QPainter& painter) const {

@@ -12,7 +12,8 @@ namespace vantrel {
 
 // Draws a ListModel as a skinned multi-column list: a title row, then the
 // model's rows with their cell texts, colours and visible image elements.
-// Columns of width 0 are not drawn. The wheel scrolls by whole rows.
+// Columns of width 0 are not drawn; a cell's badge sits at its right end and
+// its text gives way to it. The wheel scrolls by whole rows.
 class ListView : public QWidget {
     Q_OBJECT
   public:
@@ -22,6 +23,7 @@ class ListView : public QWidget {
     // The view follows the model's changes until another model is set or the
     // view is gone; the model must outlive the view or be replaced first.
     void SetModel(ListModel* model);
+    const ListModel* Model() const { return model_; }
     // Pictures of an image group, by element index.
     void SetGroupImages(ImageGroup group, std::vector<QImage> images);
     void SetOpacity(int opacity);
@@ -37,6 +39,8 @@ class ListView : public QWidget {
     QRect RowRect(int row) const;
     QRect CellRect(int row, int column) const;
     int FirstVisibleRow() const { return topRow_; }
+    // The row under the pointer, -1 when none: what the keyboard acts on.
+    int HoveredRow() const { return hoverRow_; }
     void ScrollToRow(int row);
 
   signals:
@@ -45,6 +49,8 @@ class ListView : public QWidget {
     // The pointer left the rows (onto the title row, the footer, or out).
     void RowsLeft();
     void RowActivated(int row);
+    // A click on the title row, over a column's title.
+    void HeaderClicked(int column);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -60,12 +66,15 @@ class ListView : public QWidget {
     void DetachModel();
     QRect RowsArea() const;
     int ColumnLeft(int column) const;
+    int ColumnAt(int x) const;
     int MaxTopRow() const;
     void SetHoverRow(int row);
     bool ContinuesClickSequence(const QMouseEvent& event, int row) const;
     void PaintHeader(QPainter& painter) const;
     void PaintRow(QPainter& painter, int row) const;
     void PaintCell(QPainter& painter, int row, int column, const QRect& box) const;
+    // A cell's badge at the right end of `box`; returns the badge's left edge.
+    int PaintBadge(QPainter& painter, const ListCell& cell, const QRect& box) const;
     void PaintScrollBar(QPainter& painter) const;
 
     ListModel* model_ = nullptr;

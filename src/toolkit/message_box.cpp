@@ -20,7 +20,7 @@ MessageBoxHook& Hook() {
 
 }  // namespace
 
-MessageBox::MessageBox(const QString& text)
+MessageBox::MessageBox(const QString& text, bool asking)
     : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("MessageBox"));
     setWindowTitle(QStringLiteral("信息："));
@@ -49,6 +49,13 @@ MessageBox::MessageBox(const QString& text)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    if (asking) {
+        auto* cancel = new CaptionButton(QStringLiteral("取消"), this);
+        cancel->setObjectName(QStringLiteral("MessageBoxCancel"));
+        cancel->setFixedSize(76, 28);
+        connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+        buttons->addWidget(cancel);
+    }
     buttons->addWidget(ok);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 14, 18, 14);
@@ -74,10 +81,23 @@ void MessageBox::paintEvent(QPaintEvent*) {
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+namespace {
+
+int RunBox(MessageBox& box) {
+    if (Hook()) QTimer::singleShot(0, &box, [&box] { Hook()(box); });
+    return box.exec();
+}
+
+}  // namespace
+
 void ShowMessageBox(const QString& text) {
     MessageBox box(text);
-    if (Hook()) QTimer::singleShot(0, &box, [&box] { Hook()(box); });
-    box.exec();
+    RunBox(box);
+}
+
+bool AskMessageBox(const QString& text) {
+    MessageBox box(text, true);
+    return RunBox(box) == QDialog::Accepted;
 }
 
 void SetMessageBoxHook(MessageBoxHook hook) {

@@ -13,7 +13,8 @@ namespace vantrel {
 class MessageBox : public QDialog {
     Q_OBJECT
   public:
-    explicit MessageBox(const QString& text);
+    // `asking`: a "取消" button beside OK, which rejects the box.
+    explicit MessageBox(const QString& text, bool asking = false);
 
     QString Title() const;
     QString Text() const;
@@ -28,6 +29,8 @@ class MessageBox : public QDialog {
 
 // Shows the box and waits until it is dismissed.
 void ShowMessageBox(const QString& text);
+// Shows the box with OK and "取消"; whether OK ended it.
+bool AskMessageBox(const QString& text);
 
 // While set, runs once each box is shown, inside its wait: how tests read a
 // box and answer it (accept() or a click on its button ends the wait).

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 
+#include "toolkit/label.h"
 #include "toolkit/skin.h"
+#include "toolkit/title_button.h"
 
 namespace vantrel {
 
@@ -27,6 +29,19 @@ SkinWindow::SkinWindow(QWidget* owner) : QWidget(owner, WindowKind(owner)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(SkinFont(13));
     setMouseTracking(true);
+}
+
+void AddTitleRow(QWidget& window, const QString& title, const char* titleName) {
+    auto* label = new Label(title, &window);
+    label->setObjectName(QString::fromUtf8(titleName));
+    label->setGeometry(15, 24, std::max(60, label->fontMetrics().horizontalAdvance(title) + 4), 21);
+    label->setFont(SkinFont(15, true));
+    label->SetTextColor(skin::kText);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* close = new TitleButton(TitleButton::Glyph::kClose, &window);
+    close->setObjectName(QStringLiteral("按钮EX_关闭"));
+    close->setGeometry(window.width() - 35, 20, 16, 16);
+    QObject::connect(close, &QAbstractButton::clicked, &window, &QWidget::close);
 }
 
 void ShowInScreenCentre(QWidget& window, const QWidget& near) {

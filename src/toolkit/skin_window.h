@@ -30,6 +30,10 @@ class SkinWindow : public QWidget {
     QPoint dragOffset_;
 };
 
+// The title at the top left of a secondary window (it lets presses through,
+// so it drags the window) and the close button at the top right.
+void AddTitleRow(QWidget& window, const QString& title, const char* titleName);
+
 // Shows a newly made window in the middle of the screen `near` is on (else
 // the primary one), in front and active.
 void ShowInScreenCentre(QWidget& window, const QWidget& near);

@@ -40,6 +40,9 @@ void TitleButton::paintEvent(QPaintEvent*) {
         case Glyph::kSettings:
             DrawSettings(painter, box);
             break;
+        case Glyph::kHistory:
+            DrawHistory(painter, box);
+            break;
     }
 }
 
@@ -63,6 +66,15 @@ void TitleButton::DrawSettings(QPainter& painter, const QRectF& box) const {
     painter.setPen(pen);
     painter.drawEllipse(c, inner, inner);
     painter.drawEllipse(c, box.width() * 0.08, box.width() * 0.08);
+}
+
+void TitleButton::DrawHistory(QPainter& painter, const QRectF& box) const {
+    // A clock face with its hands at ten past nine.
+    const QPointF c = box.center();
+    const qreal r = box.width() * 0.33;
+    painter.drawEllipse(c, r, r);
+    painter.drawLine(c, c + QPointF(0, -r * 0.62));
+    painter.drawLine(c, c + QPointF(-r * 0.5, 0));
 }
 
 }  // namespace vantrel

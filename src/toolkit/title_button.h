@@ -9,7 +9,7 @@ namespace vantrel {
 class TitleButton : public HoverButton {
     Q_OBJECT
   public:
-    enum class Glyph { kSettings, kMinimise, kClose };
+    enum class Glyph { kSettings, kMinimise, kClose, kHistory };
 
     TitleButton(Glyph glyph, QWidget* parent);
 
@@ -18,6 +18,7 @@ class TitleButton : public HoverButton {
 
   private:
     void DrawSettings(QPainter& painter, const QRectF& box) const;
+    void DrawHistory(QPainter& painter, const QRectF& box) const;
 
     Glyph glyph_;
 };

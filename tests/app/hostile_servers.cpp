@@ -112,7 +112,11 @@ pid_t StartProgram(const std::vector<std::string>& arguments, const std::string&
                    const std::string& errorLog) {
     std::vector<std::string> argv{ProgramPath()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return StartProcess(argv, {"XDG_CONFIG_HOME=" + configHome, "QT_QPA_PLATFORM"}, -1, errorLog);
+    // The lists it keeps stay in the run's own folder too.
+    return StartProcess(argv,
+                        {"XDG_CONFIG_HOME=" + configHome, "XDG_DATA_HOME=" + configHome + "/data",
+                         "QT_QPA_PLATFORM"},
+                        -1, errorLog);
 }
 
 std::vector<ProgramEnd> WaitForPrograms(const std::vector<pid_t>& pids,

@@ -46,7 +46,8 @@ const std::vector<ListSource>& ListSources();
 // The program as built beside the tests.
 std::string ProgramPath();
 
-// Starts the program with the arguments and its settings in configHome; its
+// Starts the program with the arguments and its settings (and kept lists, in
+// configHome/data) in configHome; its
 // standard output is thrown away and its standard error goes to errorLog
 // (thrown away too when empty). Returns the process id.
 pid_t StartProgram(const std::vector<std::string>& arguments, const std::string& configHome,

@@ -104,6 +104,12 @@ class OwnedWindows : public ::testing::Test {
         return active;
     }
 
+    int MainWindowWidth() const {
+        const std::string geometry = x_.Run("xdotool getwindowgeometry " + main_);
+        const auto at = geometry.find("Geometry: ");
+        return at == std::string::npos ? 308 : std::stoi(geometry.substr(at + 10));
+    }
+
     test::XSession x_;
     fs::path config_;
     pid_t pid_ = -1;
@@ -137,6 +143,21 @@ TEST_F(OwnedWindows, StayAboveTheirAlwaysOnTopOwner) {
     EXPECT_TRUE(test::WaitUntil(5000, [&] { return StackedAbove(video, main_); }));
     EXPECT_EQ(ActivateMain(), main_);
     EXPECT_TRUE(StackedAbove(video, main_));
+}
+
+TEST_F(OwnedWindows, HistoryWindowOpensFromTheClockAndTheKeyAboveItsOwner) {
+    Click(main_, MainWindowWidth() - 119 + 8, 28);  // the clock left of the gear
+    std::string history;
+    ASSERT_TRUE(test::WaitUntil(10000, [&] { return !(history = Window("历史")).empty(); }));
+    EXPECT_TRUE(test::WaitUntil(5000, [&] { return StackedAbove(history, main_); }));
+    EXPECT_EQ(ActivateMain(), main_);
+    EXPECT_TRUE(StackedAbove(history, main_));
+    Click(history, 600 - 35 + 8, 20 + 8);  // its close button
+    ASSERT_TRUE(test::WaitUntil(5000, [&] { return Window("历史").empty(); }));
+
+    // H on the row under the pointer.
+    x_.Run("xdotool mousemove --window " + main_ + " 150 170 sleep 0.3 key h");
+    EXPECT_TRUE(test::WaitUntil(10000, [&] { return !Window("历史").empty(); }));
 }
 
 }  // namespace

@@ -76,7 +76,10 @@ class Program : public ::testing::Test {
                const std::vector<std::string>& environment = {}) {
         std::vector<std::string> argv{kProgram};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        std::vector<std::string> changes{"XDG_CONFIG_HOME=" + config_.string(), "QT_QPA_PLATFORM"};
+        // The window keeps its lists too: in this test's folder, so no other run sees them.
+        std::vector<std::string> changes{"XDG_CONFIG_HOME=" + config_.string(),
+                                         "XDG_DATA_HOME=" + (config_ / "data").string(),
+                                         "QT_QPA_PLATFORM"};
         changes.insert(changes.end(), environment.begin(), environment.end());
         pid_ = test::StartProcess(argv, changes, -1, ErrorLog().string());
     }

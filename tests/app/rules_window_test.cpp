@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -122,6 +123,13 @@ TEST_F(RulesWindowTest, EveryChangeIsSavedAtOnceAndColoursTheList) {
     EXPECT_EQ(TitleColor(3), 0xFFA0522Du);  // app: 手机
 
     window_->Choose(2);
+    const ListModel* rows = Control<ListView>("列表_规则")->Model();
+    for (int row = 0; row < rows->ItemCount(); ++row)
+        EXPECT_EQ(rows->ItemTitle(row, 0) == Utf8ToLocal("›"), row == 2) << row;
+    const auto labels = window_->findChildren<Label*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](Label* label) {
+        return label->Text() == QStringLiteral("勿扰：");
+    }));
     Control<EditBox>("编辑框_关键词")->setText(QStringLiteral("春运，电影"));
     EXPECT_EQ(Saved().rules[1].words, (std::vector<std::string>{"春运", "电影"}));
     EXPECT_EQ(TitleColor(2), COLOR_TITLE);  // 地铁 left the rule

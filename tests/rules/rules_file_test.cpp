@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <vector>
 
 #include "net/output_fields.h"
 #include "rules/strict_json.h"
@@ -119,6 +120,14 @@ TEST(StrictJson, EscapesAndNumbersAsTheStandardHasThem) {
         EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
         EXPECT_FALSE(fault.what.empty()) << bad;
     }
+    // The edges of UTF-8: the last three-byte lead and the highest character
+    // read; one past the highest does not.
+    EXPECT_TRUE(ReadStrictJson("\"\xEF\xBF\xA5\xF4\x8F\xBF\xBF\"", fault)) << fault.what;
+    EXPECT_FALSE(ReadStrictJson("\"\xF4\x90\x80\x80\"", fault));
+    // Only the given bytes are read (the address sanitizer sees a read past
+    // them): a text that ends in blanks has no terminator after it.
+    const std::vector<char> endsInBlanks{'[', '1', ']', ' ', '\n'};
+    EXPECT_TRUE(ReadStrictJson({endsInBlanks.data(), endsInBlanks.size()}, fault)) << fault.what;
     EXPECT_EQ(JsonString("a\"\\\n\x01热"), "\"a\\\"\\\\\\u000A\\u0001热\"");
 }
 
