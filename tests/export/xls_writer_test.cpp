@@ -162,6 +162,7 @@ TEST(XlsWriter, LongTextsAreCutAtTheCellLimitWithoutSplittingACharacter) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {std::string(40000, 'b'), std::string(32767, 'b')},
         {as + "中b", as + "中"},
+        {as + "힣b", as + "힣"},   // U+D7A3, just below the surrogates: whole
         {as + "\U00010000b", as},  // the first character beyond U+FFFF
         {as + "\U000E0001b", as},  // from U+E0000 up the high half starts with 0xDB
         {as + "\U0010FFFDb", as},
