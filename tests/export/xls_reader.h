@@ -90,6 +90,7 @@ inline XlrdSheet ReadWithXlrd(const std::filesystem::path& file) {
 struct XlsRecords {
     std::vector<long> dimensions;  // first row, last row + 1, first column, last column + 1
     std::vector<long> sst;         // cells, strings
+    std::vector<long> compound;    // major version, mini stream cutoff, Workbook stream size
     int bucketSize = -1;
     int buckets = -1;
     std::vector<std::pair<bool, std::string>> bucketStrings;  // string quoted as JSON
@@ -104,8 +105,10 @@ inline XlsRecords ReadRecords(const std::filesystem::path& file) {
         std::istringstream fields(line);
         std::string kind;
         fields >> kind;
-        if (kind == "dimensions" || kind == "sst") {
-            auto& values = kind == "sst" ? records.sst : records.dimensions;
+        if (kind == "dimensions" || kind == "sst" || kind == "compound") {
+            auto& values = kind == "sst"        ? records.sst
+                           : kind == "compound" ? records.compound
+                                                : records.dimensions;
             for (long value; fields >> value;)
                 values.push_back(value);
         } else if (kind == "extsst") {

@@ -7,6 +7,7 @@
 #   sst <cells> <strings>
 #   extsst <strings a bucket> <buckets>
 #   bucket <index> <in-record offset right: 1 or 0> <string as JSON>
+#   compound <major version> <mini stream cutoff> <Workbook stream size>
 import json
 import struct
 import sys
@@ -14,7 +15,11 @@ import sys
 import xlrd.compdoc
 
 data = open(sys.argv[1], "rb").read()
-stream = xlrd.compdoc.CompDoc(data, logfile=sys.stderr).get_named_stream("Workbook")
+document = xlrd.compdoc.CompDoc(data, logfile=sys.stderr)
+stream = document.get_named_stream("Workbook")
+sizes = [entry.tot_size for entry in document.dirlist if entry.name == "Workbook"]
+print("compound", struct.unpack_from("<H", data, 0x1A)[0], struct.unpack_from("<I", data, 0x38)[0],
+      sizes[0] if sizes else -1)
 
 records = []  # (start, type, data)
 at = 0

@@ -125,6 +125,12 @@ TEST(XlsWriter, DimensionsAndCountsCoverRaggedRows) {
     const testing::XlsRecords records = testing::ReadRecords(folder.path() / "ragged.xls");
     EXPECT_EQ(records.dimensions, (std::vector<long>{0, 3, 0, 4}));
     EXPECT_EQ(records.sst, (std::vector<long>{4, 3}));
+    // 512-byte sectors (version 3), and a small workbook padded to the
+    // standard 4096 bytes, so it is no mini stream for any reader.
+    ASSERT_EQ(records.compound.size(), 3u);
+    EXPECT_EQ(records.compound[0], 3);
+    EXPECT_EQ(records.compound[1], 4096);
+    EXPECT_EQ(records.compound[2], 4096);
 }
 
 // A reader that jumps to a string through EXTSST, as Excel does, must land
