@@ -64,6 +64,11 @@ TEST_F(SheetExportTest, AnExistingFileIsKeptOrReplacedAsAsked) {
 
     EXPECT_EQ(ExportListToSheet(list, file, ExistingFile::kReplace), file);
     EXPECT_EQ(ReadWithXlrd(file).rows, 3);
+    // A sheet is for others to read too, as a new one is.
+    EXPECT_EQ(fs::status(file).permissions(), fs::status(*kept).permissions());
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
 
     // Nowhere to write (a file where the folder should be): nothing claimed.
     const fs::path nowhere = file / "x.xls";
