@@ -88,9 +88,10 @@ inline XlrdSheet ReadWithXlrd(const std::filesystem::path& file) {
 // prints it: DIMENSIONS, the shared string table's counts and the EXTSST
 // index, each bucket with whether its offsets hold and the string they find.
 struct XlsRecords {
-    std::vector<long> dimensions;  // first row, last row + 1, first column, last column + 1
-    std::vector<long> sst;         // cells, strings
-    std::vector<long> compound;    // major version, mini stream cutoff, Workbook stream size
+    std::vector<long> dimensions;    // first row, last row + 1, first column, last column + 1
+    std::vector<long> sst;           // cells, strings
+    std::vector<long> compound;      // major version, mini stream cutoff, Workbook stream size
+    std::vector<std::string> fonts;  // name:height in twips
     int bucketSize = -1;
     int buckets = -1;
     std::vector<std::pair<bool, std::string>> bucketStrings;  // string quoted as JSON
@@ -111,6 +112,9 @@ inline XlsRecords ReadRecords(const std::filesystem::path& file) {
                                                 : records.dimensions;
             for (long value; fields >> value;)
                 values.push_back(value);
+        } else if (kind == "fonts") {
+            for (std::string font; fields >> font;)
+                records.fonts.push_back(font);
         } else if (kind == "extsst") {
             fields >> records.bucketSize >> records.buckets;
         } else if (kind == "bucket") {

@@ -8,6 +8,7 @@
 #   extsst <strings a bucket> <buckets>
 #   bucket <index> <in-record offset right: 1 or 0> <string as JSON>
 #   compound <major version> <mini stream cutoff> <Workbook stream size>
+#   fonts <each font's name and height in twips, as xlrd reads them>
 import json
 import struct
 import sys
@@ -17,6 +18,8 @@ import xlrd.compdoc
 data = open(sys.argv[1], "rb").read()
 document = xlrd.compdoc.CompDoc(data, logfile=sys.stderr)
 stream = document.get_named_stream("Workbook")
+fonts = xlrd.open_workbook(sys.argv[1], formatting_info=True).font_list
+print("fonts", *[f"{font.name}:{font.height}" for font in fonts])
 sizes = [entry.tot_size for entry in document.dirlist if entry.name == "Workbook"]
 print("compound", struct.unpack_from("<H", data, 0x1A)[0], struct.unpack_from("<I", data, 0x38)[0],
       sizes[0] if sizes else -1)

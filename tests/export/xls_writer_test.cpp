@@ -131,6 +131,7 @@ TEST(XlsWriter, DimensionsAndCountsCoverRaggedRows) {
     EXPECT_EQ(records.compound[0], 3);
     EXPECT_EQ(records.compound[1], 4096);
     EXPECT_EQ(records.compound[2], 4096);
+    EXPECT_EQ(records.fonts, std::vector<std::string>(4, "Arial:200"));  // 10 pt
 }
 
 // A reader that jumps to a string through EXTSST, as Excel does, must land
