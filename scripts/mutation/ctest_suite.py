@@ -9,7 +9,11 @@ from pathlib import Path
 
 from mutation import processes
 
-_RESULT = re.compile(r"Test\s+#(\d+): (\S+) \.*\s*(?:\*\*\*)?(.*?)\s+([0-9.]+) sec\s*$")
+# A parameterised test's name goes on with "  # GetParam() = ...", which the
+# name taken here leaves off.
+_RESULT = re.compile(
+    r"Test\s+#(\d+): (\S+)(?:\s+# GetParam\(\) = .*?)? \.*\s*(?:\*\*\*)?(.*?)\s+([0-9.]+) sec\s*$"
+)
 
 
 @dataclass(frozen=True)
@@ -59,6 +63,13 @@ def list_tests(build_dir):
     return tests
 
 
+def printed_as(listed, printed):
+    """Whether a result line's name is the listed test's: ctest prints a name
+    up to its first blank, so a parameterised test's "  # GetParam() = ..."
+    is left off."""
+    return listed is not None and listed.split(" ", 1)[0] == printed
+
+
 def _parse(text, outcome):
     for line in text.splitlines():
         match = _RESULT.search(line)
@@ -91,11 +102,9 @@ def run_tests(build_dir, tests, jobs, limit, per_test_limit=None):
     outcome.stopped = finished.timed_out
     outcome.output = finished.output
     _parse(finished.output, outcome)
-    # ctest prints a name up to its first blank; a value-parameterised test's
-    # listed name goes on with "  # GetParam() = ...".
-    expected = {t.number: t.name.split()[0] for t in tests}
+    expected = {t.number: t.name for t in tests}
     for number, name in outcome.names.items():
-        if expected.get(number) != name:
+        if not printed_as(expected.get(number), name):
             raise TestListChanged(f"test #{number} is now {name}, not {expected.get(number)}")
     if not (outcome.stopped or outcome.failed or outcome.timed_out) and finished.returncode != 0:
         # No test failed, yet ctest did: the tests could not be read or started.

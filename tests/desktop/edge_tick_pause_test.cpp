@@ -48,6 +48,43 @@ TEST_F(EdgeTickPauseTest, AwayFromTheEdgesTheTimerRestsUntilTheWindowMovesUnless
     EXPECT_FALSE(timer_.isActive());
 }
 
+TEST_F(EdgeTickPauseTest, GrowingShowingOrAStateChangeWakesTheRestingTimer) {
+    // A window that grows into the edge band must be looked at again.
+    pause_.Settle(EdgeTickOutcome::kAwayFromEdges);
+    window_.resize(260, 100);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Ticking(); }, 2000));
+
+    pause_.Settle(EdgeTickOutcome::kAwayFromEdges);
+    window_.hide();
+    EXPECT_FALSE(timer_.isActive());
+    window_.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Ticking(); }, 2000));
+
+    pause_.Settle(EdgeTickOutcome::kAwayFromEdges);
+    window_.setWindowState(Qt::WindowMaximized);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Ticking(); }, 2000));
+}
+
+TEST_F(EdgeTickPauseTest, AWakeNeverStartsATimerItsOwnerSetToZero) {
+    // Docking switched off while resting: no wake may start a 0 ms tick.
+    pause_.Settle(EdgeTickOutcome::kAwayFromEdges);
+    timer_.setInterval(0);
+    pause_.Resume();
+    EXPECT_FALSE(timer_.isActive());
+    window_.resize(300, 150);
+    QTest::qWait(50);
+    EXPECT_FALSE(timer_.isActive());
+
+    // Nor does a pointer move after a rest at an edge.
+    timer_.start(kTickMs);
+    pause_.Settle(EdgeTickOutcome::kWaitingForPointer);
+    pause_.Settle(EdgeTickOutcome::kWaitingForPointer);
+    ASSERT_FALSE(timer_.isActive());
+    timer_.setInterval(0);
+    pointer_->Move();
+    EXPECT_FALSE(timer_.isActive());
+}
+
 TEST_F(EdgeTickPauseTest, AtAnEdgeTheSecondTickRestsUntilThePointerMoves) {
     // The first tick at the edge looked before the watch began: no rest yet.
     pause_.Settle(EdgeTickOutcome::kWaitingForPointer);

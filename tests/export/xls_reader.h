@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace vantrel::testing {
 
@@ -81,6 +82,50 @@ inline XlrdSheet ReadWithXlrd(const std::filesystem::path& file) {
         sheet.cells[{std::stoi(r), std::stoi(c)}] = cell;
     }
     return sheet;
+}
+
+// What the records of a file say about it, as tests/export/xls_records.py
+// prints it: DIMENSIONS, the shared string table's counts and the EXTSST
+// index, each bucket with whether its offsets hold and the string they find.
+struct XlsRecords {
+    std::vector<long> dimensions;    // first row, last row + 1, first column, last column + 1
+    std::vector<long> sst;           // cells, strings
+    std::vector<long> compound;      // major version, mini stream cutoff, Workbook stream size
+    std::vector<std::string> fonts;  // name:height in twips
+    int bucketSize = -1;
+    int buckets = -1;
+    std::vector<std::pair<bool, std::string>> bucketStrings;  // string quoted as JSON
+};
+
+inline XlsRecords ReadRecords(const std::filesystem::path& file) {
+    const std::string script = VANTREL_SOURCE_DIR "/tests/export/xls_records.py";
+    std::istringstream lines(
+        CommandOutput("/usr/bin/python3 '" + script + "' '" + file.string() + "' 2>&1"));
+    XlsRecords records;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string kind;
+        fields >> kind;
+        if (kind == "dimensions" || kind == "sst" || kind == "compound") {
+            auto& values = kind == "sst"        ? records.sst
+                           : kind == "compound" ? records.compound
+                                                : records.dimensions;
+            for (long value; fields >> value;)
+                values.push_back(value);
+        } else if (kind == "fonts") {
+            for (std::string font; fields >> font;)
+                records.fonts.push_back(font);
+        } else if (kind == "extsst") {
+            fields >> records.bucketSize >> records.buckets;
+        } else if (kind == "bucket") {
+            int index = 0, right = 0;
+            fields >> index >> right;
+            std::string text;
+            std::getline(fields >> std::ws, text);
+            records.bucketStrings.emplace_back(right == 1, text);
+        }
+    }
+    return records;
 }
 
 }  // namespace vantrel::testing

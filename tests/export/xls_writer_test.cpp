@@ -92,9 +92,101 @@ TEST(XlsWriter, StringsCutAcrossRecordsReadBackWhole) {
     }
 }
 
-TEST(XlsWriter, TooManyRowsIsRefusedNotCut) {
+// The most a sheet holds, 65,536 rows and 256 columns, is written whole;
+// one more is refused rather than cut.
+TEST(XlsWriter, AFullSheetIsWrittenAndOneMoreRowOrColumnIsRefused) {
     EXPECT_FALSE(BuildXlsFile(SheetRows(65537, {"a"})).has_value());
     EXPECT_FALSE(BuildXlsFile({std::vector<std::string>(257, "a")}).has_value());
+
+    TempFolder folder;
+    SheetRows tall(65536, {"a"});
+    tall.back() = {"last"};
+    WriteXls(folder.path() / "tall.xls", tall);
+    const testing::XlrdSheet sheet = ReadWithXlrd(folder.path() / "tall.xls");
+    ASSERT_EQ(sheet.rows, 65536) << "xlrd could not read the file";
+    EXPECT_EQ(sheet.At(65535, 0).value, Quoted("last"));
+    EXPECT_EQ(testing::ReadRecords(folder.path() / "tall.xls").dimensions,
+              (std::vector<long>{0, 65536, 0, 1}));
+
+    std::vector<std::string> wide(256, "w");
+    wide.back() = "right";
+    WriteXls(folder.path() / "wide.xls", {wide});
+    const testing::XlrdSheet wideSheet = ReadWithXlrd(folder.path() / "wide.xls");
+    ASSERT_EQ(wideSheet.columns, 256) << "xlrd could not read the file";
+    EXPECT_EQ(wideSheet.At(0, 255).value, Quoted("right"));
+    EXPECT_EQ(testing::ReadRecords(folder.path() / "wide.xls").dimensions,
+              (std::vector<long>{0, 1, 0, 256}));
+}
+
+// DIMENSIONS spans the longest row; the string table counts cells and strings.
+TEST(XlsWriter, DimensionsAndCountsCoverRaggedRows) {
+    TempFolder folder;
+    WriteXls(folder.path() / "ragged.xls", {{"a"}, {"b", "", "a", "c"}, {}});
+    const testing::XlsRecords records = testing::ReadRecords(folder.path() / "ragged.xls");
+    EXPECT_EQ(records.dimensions, (std::vector<long>{0, 3, 0, 4}));
+    EXPECT_EQ(records.sst, (std::vector<long>{4, 3}));
+    // 512-byte sectors (version 3), and a small workbook padded to the
+    // standard 4096 bytes, so it is no mini stream for any reader.
+    ASSERT_EQ(records.compound.size(), 3u);
+    EXPECT_EQ(records.compound[0], 3);
+    EXPECT_EQ(records.compound[1], 4096);
+    EXPECT_EQ(records.compound[2], 4096);
+    EXPECT_EQ(records.fonts, std::vector<std::string>(4, "Arial:200"));  // 10 pt
+}
+
+// A reader that jumps to a string through EXTSST, as Excel does, must land
+// on the first string of each bucket, also in the CONTINUE records. A bucket
+// holds at least 8 strings, and there are no more than 128 buckets.
+TEST(XlsWriter, TheStringIndexFindsTheFirstStringOfEveryBucket) {
+    TempFolder folder;
+    for (const auto& [count, bucketSize] : {std::pair{5, 8}, {1016, 8}, {1024, 9}, {2000, 16}}) {
+        SheetRows rows;
+        std::vector<std::string> texts;
+        for (int i = 0; i < count; ++i) {
+            std::string text = "s" + std::to_string(i) + std::string(i % 23, '-') + "热";
+            texts.push_back(text);
+            rows.push_back({Utf8ToLocal(text)});
+        }
+        const fs::path file = folder.path() / "index.xls";
+        WriteXls(file, rows);
+        const testing::XlsRecords records = testing::ReadRecords(file);
+        ASSERT_EQ(records.bucketSize, bucketSize) << count;
+        const int buckets = (count + bucketSize - 1) / bucketSize;
+        ASSERT_EQ(records.buckets, buckets) << count;
+        ASSERT_EQ(records.bucketStrings.size(), static_cast<size_t>(buckets)) << count;
+        for (int b = 0; b < buckets; ++b) {
+            EXPECT_TRUE(records.bucketStrings[b].first) << count << " bucket " << b;
+            EXPECT_EQ(records.bucketStrings[b].second, Quoted(texts[b * bucketSize]))
+                << count << " bucket " << b;
+        }
+    }
+}
+
+// A cell holds at most 32,767 UTF-16 units; a longer text is cut there, one
+// unit sooner when the cut would split a character beyond U+FFFF.
+TEST(XlsWriter, LongTextsAreCutAtTheCellLimitWithoutSplittingACharacter) {
+    const std::string as(32766, 'a');
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string(40000, 'b'), std::string(32767, 'b')},
+        {as + "中b", as + "中"},
+        {as + "힣b", as + "힣"},   // U+D7A3, just below the surrogates: whole
+        {as + "\U00010000b", as},  // the first character beyond U+FFFF
+        {as + "\U000E0001b", as},  // from U+E0000 up the high half starts with 0xDB
+        {as + "\U0010FFFDb", as},
+        {as.substr(1) + "\U00010000", as.substr(1) + "\U00010000"},  // exactly 32,767 units
+    };
+    TempFolder folder;
+    SheetRows rows;
+    for (const auto& [text, cut] : cases)
+        rows.push_back({Utf8ToLocal(text)});
+    WriteXls(folder.path() / "long.xls", rows);
+    const testing::XlrdSheet sheet = ReadWithXlrd(folder.path() / "long.xls");
+    ASSERT_EQ(sheet.rows, static_cast<int>(cases.size())) << "xlrd could not read the file";
+    for (size_t r = 0; r < cases.size(); ++r) {
+        const std::string& value = sheet.At(static_cast<int>(r), 0).value;
+        EXPECT_EQ(value.size(), Quoted(cases[r].second).size()) << r;
+        EXPECT_TRUE(value == Quoted(cases[r].second)) << r;
+    }
 }
 
 // One LibreOffice run converts every file; it starts slowly.

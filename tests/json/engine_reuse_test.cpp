@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "json/engine_pool.h"
 #include "json/json_object.h"
 #include "json_test_support.h"
 
@@ -71,6 +72,53 @@ TEST(EngineReuse, AnEngineSharedByACopyIsNotHandedOn) {
     JsonError error;
     ASSERT_TRUE(view.Load(R"({"w":1})", false, error, false));
     EXPECT_EQ(view.GetText("v", false), "");
+}
+
+// The reset script counts how often a heap came back: 0 on a fresh one.
+class EnginePoolTest : public ::testing::Test {
+  protected:
+    void TearDown() override { ScriptEngine::SetMemoryLimit(limit_); }
+    static double Returns(const std::shared_ptr<ScriptEngine>& engine) {
+        return engine->ReadNumber("returns");
+    }
+    const std::size_t limit_ = ScriptEngine::MemoryLimit();
+    EnginePool pool_{"var returns = 0;", "returns = returns + 1;", 2};
+};
+
+TEST_F(EnginePoolTest, AFreshHeapComesBackOnlyWhileClean) {
+    std::shared_ptr<ScriptEngine> engine = pool_.Take();
+    ASSERT_TRUE(engine);
+    EXPECT_EQ(Returns(engine), 0);
+    engine.reset();
+    engine = pool_.Take();
+    EXPECT_EQ(Returns(engine), 1);
+
+    engine->RunGlobal("var spoiled = 1;");
+    engine.reset();
+    EXPECT_EQ(Returns(pool_.Take()), 0);
+}
+
+TEST_F(EnginePoolTest, KeepsNoMoreThanItsCapacity) {
+    std::vector<std::shared_ptr<ScriptEngine>> held;
+    for (int i = 0; i < 3; ++i)
+        held.push_back(pool_.Take());
+    held.clear();
+    for (int i = 0; i < 3; ++i)
+        held.push_back(pool_.Take());
+    EXPECT_EQ(Returns(held[0]) + Returns(held[1]) + Returns(held[2]), 2);
+    EXPECT_EQ(Returns(held[2]), 0);
+}
+
+TEST_F(EnginePoolTest, AHeapStartedUnderAnotherMemoryLimitIsNotHandedOut) {
+    std::shared_ptr<ScriptEngine> kept = pool_.Take();
+    std::shared_ptr<ScriptEngine> held = pool_.Take();
+    kept.reset();  // on the shelf under the old limit
+    ScriptEngine::SetMemoryLimit(limit_ / 2);
+    held.reset();  // returns after the change: not taken back
+    std::shared_ptr<ScriptEngine> fresh = pool_.Take();
+    EXPECT_EQ(Returns(fresh), 0);
+    EXPECT_EQ(fresh->Limit(), limit_ / 2);
+    EXPECT_EQ(Returns(pool_.Take()), 0);
 }
 
 // Reads keep their compiled form; the same read gives the same answer and the

@@ -109,8 +109,8 @@ TEST(JsonReaders, WholeArrayReadsMatchOneByOneReads) {
         {"w":"\ud83d\ude00 \\ end","n":1e21,"x":"\u2028"}],
       "throws":[{"w":"a","n":1},{"w":{"toString":0},"n":2},null,{"w":"热","x":[3]}],
       "nested":[{"in":[{"w":"a"},{"w":2},3]},{"in":{"w":"no array"}},5,{"in":[]}],
-      "nestedThrows":[{"in":[{"w":"a"},{"w":2}]},{"in":[{"w":{"toString":0}}]},null,
-                      {"in":[{"w":"热"},{"w":[3]},{"w":"x"}]}],
+      "nestedThrows":[{"in":[{"w":"a","n":1},{"w":2}]},{"in":[{"w":{"toString":0},"n":4}]},
+                      null,{"in":[{"w":"热"},{"w":[3],"n":"五"},{"w":"x"}]}],
       "object":{"0":{"w":"not an array"}}})";
     JsonObject json = Loaded(document);
     const std::vector<std::string> names = {"w", "n", "x"};
@@ -128,17 +128,18 @@ TEST(JsonReaders, WholeArrayReadsMatchOneByOneReads) {
     EXPECT_EQ(throws[1][0], "");
     EXPECT_EQ(U(throws[3][0]), "热");
 
+    // Two names a row, so that a row count is no count of values.
     for (const std::string array : {"nested", "nestedThrows"}) {
         const std::vector<JsonObject::TextRows> nested =
-            json.GetNestedElementTexts(array, "in", {"w"});
+            json.GetNestedElementTexts(array, "in", {"w", "n"});
         ASSERT_EQ(static_cast<int>(nested.size()), json.GetCount(array)) << array;
         for (std::size_t k = 0; k < nested.size(); ++k) {
             const std::string inner = array + "[" + std::to_string(k) + "].in";
-            EXPECT_EQ(nested[k], OneByOne(json, inner, {"w"})) << inner;
+            EXPECT_EQ(nested[k], OneByOne(json, inner, {"w", "n"})) << inner;
         }
     }
     EXPECT_EQ(json.GetNestedElementTexts("nested", "in", {"w"})[0].size(), 3u);
-    EXPECT_EQ(json.GetNestedElementTexts("nestedThrows", "in", {"w"})[3].size(), 3u);
+    EXPECT_EQ(json.GetNestedElementTexts("nestedThrows", "in", {"w", "n"})[3].size(), 3u);
 
     EXPECT_TRUE(json.GetElementTexts("object", names).empty());
     EXPECT_TRUE(json.GetElementTexts("missing", names).empty());

@@ -246,6 +246,31 @@ TEST_P(LoadModuleFromMemoryTest, MalformedRelocationsReleaseTheMemory) {
     }
 }
 
+// A word that ends exactly where the image ends is still inside it.
+TEST_P(LoadModuleFromMemoryTest, AWordInTheLastBytesOfTheImageIsRelocated) {
+    const Image& good = sample;
+    const std::uint32_t directoryAt = w.RelocationDirectory(good);
+    const std::size_t block = FileOffset(good, Get32(&good[directoryAt]));
+    const std::uint32_t lastPage = SizeOfImage(good) - 0x1000;
+    const std::uint32_t target = SizeOfImage(good) - static_cast<std::uint32_t>(w.word);
+    Image image = good;
+    Put32(&image[block], lastPage);
+    const unsigned type = w.word == 8 ? 10 : 3;
+    Put16(&image[block + 8], static_cast<std::uint16_t>(type << 12 | (target - lastPage)));
+    Put16(&image[block + 10], 0);  // padding
+    Put32(&image[block + 4], 12);  // one block of that entry alone
+    Put32(&image[directoryAt + 4], 12);
+
+    Loader loader(w);
+    const std::uintptr_t preferred = loader.Load(image);  // delta 0: the word as it was
+    ASSERT_EQ(preferred, w.preferredBase);
+    const std::uintptr_t moved = loader.Load(image);
+    ASSERT_NE(moved, 0u);
+    const std::uint64_t delta = std::uint64_t{moved} - preferred;
+    const std::uint64_t mask = w.word == 8 ? ~std::uint64_t{0} : 0xFFFFFFFFu;
+    EXPECT_EQ(WordAt(moved, target), (WordAt(preferred, target) + delta) & mask);
+}
+
 // The slot importing ordinal 9 gets junk between the ordinal and the flag
 // (bits 16 to 30, or 16 to 62): only the low 16 bits name the ordinal.
 TEST_P(LoadModuleFromMemoryTest, ResolvesImportsByNameAndByLowSixteenBitsOfOrdinals) {

@@ -12,7 +12,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "scripts"))
 
-from mutation import equivalents, selection  # noqa: E402
+from mutation import ctest_suite, equivalents, selection  # noqa: E402
 from mutation.mutants import find_mutants  # noqa: E402
 
 
@@ -173,6 +173,24 @@ class KindsTest(unittest.TestCase):
             self.assertFalse(line.startswith(("#", "//")), m)
             before = text[: m.start].rsplit("\n", 1)[-1]
             self.assertNotIn("//", before, m)  # not inside a trailing comment
+
+
+class CtestNamesTest(unittest.TestCase):
+    def test_a_parameterised_test_is_known_by_its_printed_name(self):
+        # ctest lists "A/B.C/x  # GetParam() = x" but prints "A/B.C/x" in its results.
+        outcome = ctest_suite.Outcome()
+        ctest_suite._parse(
+            "1/2 Test #7: A/B.C/x  # GetParam() = x ....   Passed    0.01 sec\n"
+            "2/2 Test #8: A/B.C/y  # GetParam() = y ....***Failed    0.02 sec\n",
+            outcome,
+        )
+        self.assertEqual(outcome.names, {7: "A/B.C/x", 8: "A/B.C/y"})
+        self.assertEqual(outcome.failed, ["A/B.C/y"])
+        self.assertIn(7, outcome.durations)
+        self.assertTrue(ctest_suite.printed_as("A/B.C/x  # GetParam() = x", "A/B.C/x"))
+        self.assertTrue(ctest_suite.printed_as("A.B", "A.B"))
+        self.assertFalse(ctest_suite.printed_as("A/B.C/y  # GetParam() = y", "A/B.C/x"))
+        self.assertFalse(ctest_suite.printed_as(None, "A.B"))
 
 
 class EquivalentsTest(unittest.TestCase):

@@ -170,6 +170,32 @@ TEST(Deadline, ATricklingServerIsCutOffAtTwiceTheTimeOut) {
     SetBlockingTimeoutSeconds(30);
 }
 
+// The time-out is for silence, not for the whole answer: a body that keeps
+// moving is read past it, up to the deadline of twice the time-out.
+TEST(Deadline, AnAnswerStillMovingAfterTheTimeOutIsReadWhole) {
+    constexpr std::size_t kBody = 6 * 64;  // 6 pieces, one each half second: 3 s in all
+    LoopbackServer server([](const std::string&) {
+        test::Reply reply;
+        reply.bytes = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kBody) + "\r\n\r\n";
+        reply.dripAfter = reply.bytes.size();
+        reply.fillerBytes = kBody;
+        reply.dripChunk = 64;
+        reply.dripDelay = std::chrono::milliseconds(500);
+        return reply;
+    });
+    const std::string url = server.base() + "/";
+    SetBlockingTimeoutSeconds(2);
+    std::string inet;
+    std::thread blocking([&] { inet = InetRequest({.url = url}); });
+    std::string status;
+    EXPECT_EQ(HttpRequest({.url = url, .timeoutSeconds = 2, .statusText = &status}),
+              std::string(kBody, 'x'));
+    EXPECT_EQ(status, "200 OK");
+    blocking.join();
+    SetBlockingTimeoutSeconds(30);
+    EXPECT_EQ(inet, std::string(kBody, 'x'));
+}
+
 // Left at their default, the time-outs wait out an answer that takes seconds.
 TEST(Deadline, TheDefaultTimeOutHoldsForASlowAnswer) {
     LoopbackServer server([](const std::string&) {

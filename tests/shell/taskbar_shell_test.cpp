@@ -13,6 +13,8 @@
 
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/ewmh.h"
 #include "support/qt_app.h"
@@ -145,6 +147,79 @@ TEST_F(TaskbarShellTest, PanelIsFoundWithItsEdgeAndHeight) {
     EXPECT_TRUE(WaitUntil([&] { return shell_.ShowTaskbar() == 1; }));
 }
 
+// Without a window manager a panel sits where it asks to, so its place can
+// stand in for a strut it does not set.
+class PanelEdgeTest : public TaskbarShellTest {
+  protected:
+    void Panel(QWidget& panel, int x, int y, int width, int height) {
+        panel.setGeometry(x, y, width, height);
+        panel.winId();
+        const xcb_atom_t dock = ewmh::Atom(c_, "_NET_WM_WINDOW_TYPE_DOCK");
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, Id(panel),
+                            ewmh::Atom(c_, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
+        xcb_flush(c_);
+        panel.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel, 20000));
+        ASSERT_TRUE(WaitUntil([&] {
+            TaskbarShell::Rect rect;
+            return shell_.GetTaskbarRect(rect) == 1 && rect.left == x && rect.top == y &&
+                   rect.right == x + width && rect.bottom == y + height;
+        }));
+    }
+    void SetStrut(QWidget& panel, const char* property, std::vector<std::uint32_t> values) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, Id(panel), ewmh::Atom(c_, property),
+                            XCB_ATOM_CARDINAL, 32, static_cast<std::uint32_t>(values.size()),
+                            values.data());
+        xcb_flush(c_);
+    }
+    int Width() const { return xcb_setup_roots_iterator(xcb_get_setup(c_)).data->width_in_pixels; }
+    int Height() const {
+        return xcb_setup_roots_iterator(xcb_get_setup(c_)).data->height_in_pixels;
+    }
+};
+
+// Edges: 0 left, 1 top, 2 right, 3 bottom; the strut lists left, right, top,
+// bottom.
+TEST_F(PanelEdgeTest, TheStrutNamesTheEdgeElseThePanelsPlaceDoes) {
+    QWidget panel;
+    Panel(panel, 0, Height() - 30, Width(), 30);
+    EXPECT_EQ(shell_.GetTaskbarEdge(), 3);  // no strut: low and wide
+
+    const std::vector<std::pair<std::vector<std::uint32_t>, int>> struts = {
+        {{30, 0, 0, 0}, 0}, {{0, 30, 0, 0}, 2}, {{0, 0, 30, 0}, 1}, {{0, 0, 0, 30}, 3}};
+    for (const auto& [strut, edge] : struts) {
+        std::vector<std::uint32_t> partial = strut;
+        partial.resize(12, 0);
+        SetStrut(panel, "_NET_WM_STRUT_PARTIAL", partial);
+        EXPECT_EQ(shell_.GetTaskbarEdge(), edge) << "partial " << edge;
+    }
+    // The older four-value strut counts when there is no partial one.
+    xcb_delete_property(c_, Id(panel), ewmh::Atom(c_, "_NET_WM_STRUT_PARTIAL"));
+    for (const auto& [strut, edge] : struts) {
+        SetStrut(panel, "_NET_WM_STRUT", strut);
+        EXPECT_EQ(shell_.GetTaskbarEdge(), edge) << "strut " << edge;
+    }
+    // A strut that reserves nothing leaves it to the place; values past the
+    // first four are no edges.
+    SetStrut(panel, "_NET_WM_STRUT", {0, 0, 0, 0});
+    EXPECT_EQ(shell_.GetTaskbarEdge(), 3);
+    SetStrut(panel, "_NET_WM_STRUT_PARTIAL", {0, 0, 0, 0, 5, 5, 5, 5, 5, 5, 5, 5});
+    EXPECT_EQ(shell_.GetTaskbarEdge(), 3);
+}
+
+TEST_F(PanelEdgeTest, APanelWithoutStrutIsPlacedByItsShapeAndSide) {
+    const int w = Width(), h = Height();
+    struct Place {
+        int x, y, width, height, edge;
+    };
+    for (const Place& p : {Place{0, 0, w, 30, 1}, Place{0, h - 30, w, 30, 3}, Place{0, 0, 40, h, 0},
+                           Place{w - 40, 0, 40, h, 2}, Place{0, 0, 60, 60, 1}}) {
+        QWidget panel;
+        Panel(panel, p.x, p.y, p.width, p.height);
+        EXPECT_EQ(shell_.GetTaskbarEdge(), p.edge) << p.x << "," << p.y;
+    }
+}
+
 TEST_F(TaskbarShellTest, WithoutWindowManagerOrPanelNothingBlocksOrPretends) {
     QWidget window;
     Show(window, QStringLiteral("alone"));
@@ -188,6 +263,22 @@ TEST_F(TaskbarShellTest, HotkeyRunsTheRoutineOncePerPressUntilStopped) {
     int again = 0;
     shell_.WaitHotkey(TaskbarShell::MOD_CONTROL | TaskbarShell::MOD_ALT, 'K', [&] { ++again; });
     EXPECT_EQ(again, 1);
+}
+
+// Caps Lock and Num Lock on, alone or together, never keep the hotkey from
+// running; xdotool presses keep the server's lock state.
+TEST_F(TaskbarShellTest, HotkeyRunsWhateverLocksAreOn) {
+    int presses = 0;
+    auto press = [](const char* locks) {
+        const std::string keys = std::string(locks) + " ctrl+alt+k " + locks;
+        ASSERT_EQ(std::system(("xdotool key " + keys).c_str()), 0);
+    };
+    QTimer::singleShot(100, [&] { press("Num_Lock"); });
+    QTimer::singleShot(300, [&] { press("Caps_Lock"); });
+    QTimer::singleShot(500, [&] { press("Num_Lock Caps_Lock"); });
+    QTimer::singleShot(900, [this] { shell_.StopHotkey(); });
+    shell_.WaitHotkey(TaskbarShell::MOD_CONTROL | TaskbarShell::MOD_ALT, 'K', [&] { ++presses; });
+    EXPECT_EQ(presses, 3);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "net/curl_transport.h"
 #include "source_sample.h"
 #include "sources/list_fetchers.h"
+#include "sources/list_readers.h"
 #include "sources/service_hosts.h"
 #include "support/loopback_server.h"
 
@@ -126,6 +127,21 @@ TEST_F(FallbackTest, WeiboSideBarAfterA404WithItsCookiesAndTagsAndNoAdvertisemen
     const std::string health = Health(SourceId::kWeibo, result);
     EXPECT_EQ(health.rfind("微博 · 备用接口1 · ", 0), 0u) << health;
     EXPECT_NE(health.find("\n上次失败：HTTP 404 · 主接口 · "), std::string::npos) << health;
+}
+
+// The side bar marks advertisements in several ways; an unmarked row is kept
+// whichever way it says so.
+TEST(WeiboSideBarRows, OnlyRowsMarkedAsAdvertisementsAreLeftOut) {
+    const std::string answer = R"({"data":{"realtime":[
+        {"word":"no flag"}, {"word":"false","is_ad":false}, {"word":"zero","is_ad":0},
+        {"word":"zero text","is_ad":"0"}, {"word":"empty","is_ad":""},
+        {"word":"true","is_ad":true}, {"word":"one","is_ad":1}, {"word":"two","is_ad":2}]}})";
+    std::vector<ListEntry> entries;
+    ASSERT_TRUE(ReadWeiboSideHot(answer, entries));
+    std::vector<std::string> titles;
+    for (const ListEntry& entry : entries)
+        titles.push_back(entry.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"no flag", "false", "zero", "zero text", "empty"}));
 }
 
 TEST_F(FallbackTest, WeiboMobileContainerAfterHtmlAndTooFewEntries) {

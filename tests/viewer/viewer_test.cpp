@@ -179,6 +179,8 @@ TEST(DownloadNameTest, TheTimeOfDayShrinksWithItsZeros) {
     EXPECT_EQ(DownloadFileName(At(2022, 12, 31, 0, 0, 0), "7301"), "2022年12月31日7301.mp4");
     // An id is digits only: nothing else of it reaches the name.
     EXPECT_EQ(DownloadFileName(At(2022, 3, 5, 0, 0, 0), "../../7a3/b\\1"), "2022年3月5日731.mp4");
+    // Both ends of the digits are kept; the characters just beside them are not.
+    EXPECT_EQ(DownloadFileName(At(2022, 3, 5, 0, 0, 0), "0/9:5"), "2022年3月5日095.mp4");
 }
 
 class DownloadTest : public ::testing::Test {
