@@ -167,7 +167,9 @@ TEST_F(StartupProgram, AKeptListShowsAtOnceWhileTheServiceIsSilent) {
         ASSERT_TRUE(SaveSettingsFile(settings, home_ / "config" / "vantrel" / "kweld.ini"));
         Keep({"kept one", "kept two", "kept three"}, 3min, 1, name);
         test::LoopbackServer server([](const std::string&) { return Silent(); });
-        Start({"--service-base", server.base(), "--timeout", "6"});
+        // A time-out well beyond a slow start under the sanitizers, so that
+        // the fetch is surely still waiting when the window is looked at.
+        Start({"--service-base", server.base(), "--timeout", "15"});
         const std::string window = WaitForWindow(30000);
         ASSERT_FALSE(window.empty());
         // The fetch is still waiting: the window did not wait for it.
@@ -188,7 +190,7 @@ TEST_F(StartupProgram, AKeptListShowsAtOnceWhileTheServiceIsSilent) {
         EXPECT_EQ(first.front().text.rfind("3分", 0), 0u) << first.front().text;
         EXPECT_NE(first.front().text.find("前更新"), std::string::npos) << first.front().text;
 
-        ASSERT_TRUE(test::WaitUntil(20000, [&] { return Logged("加载失败"); }));
+        ASSERT_TRUE(test::WaitUntil(40000, [&] { return Logged("加载失败"); }));
         const LogLine last = Log().back();
         EXPECT_EQ(last.rows, 3);
         EXPECT_EQ(last.first, "kept one");
@@ -215,7 +217,7 @@ TEST_F(StartupProgram, TerminateWhileTheFirstFetchWaitsBehindAKeptList) {
     const test::ProgramEnd end = test::WaitForPrograms({pid_}, Clock::now(), 20s)[0];
     pid_ = -1;
     EXPECT_TRUE(end.exited);
-    EXPECT_EQ(end.status, 0);
+    EXPECT_EQ(end.status, 0) << testing::ReadFile(ErrorLog());
     EXPECT_TRUE(fs::exists(home_ / "config" / "vantrel" / "kweld.ini"));
 }
 
