@@ -270,8 +270,8 @@ class Reader {
             }
             SkipBlanks();
             if (!Literal(":")) return Expected("此处应为 ':'");
-            value.members.emplace_back(std::move(name), JsonValue{});
-            if (!Value(value.members.back().second, depth)) return false;
+            value.members.push_back(JsonMember{std::move(name), JsonValue{}});
+            if (!Value(value.members.back().value, depth)) return false;
             SkipBlanks();
             if (Literal("}")) return true;
             if (!Literal(",")) return Expected("此处应为 ',' 或 '}'");
