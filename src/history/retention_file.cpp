@@ -5,8 +5,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "json/strict_json.h"
 #include "platform/atomic_file.h"
-#include "rules/strict_json.h"
 
 namespace vantrel {
 namespace {

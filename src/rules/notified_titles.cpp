@@ -3,11 +3,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "json/strict_json.h"
 #include "net/code_page.h"
 #include "net/output_fields.h"
 #include "platform/atomic_file.h"
 #include "platform/user_folders.h"
-#include "rules/strict_json.h"
 
 namespace vantrel {
 namespace {

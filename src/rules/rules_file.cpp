@@ -6,11 +6,11 @@
 #include <system_error>
 
 #include "history/broken_file.h"
+#include "json/strict_json.h"
 #include "net/code_page.h"
 #include "net/output_fields.h"
 #include "net/regex_object.h"
 #include "platform/atomic_file.h"
-#include "rules/strict_json.h"
 
 namespace vantrel {
 namespace {

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <vector>
 
+#include "json/strict_json.h"
 #include "net/output_fields.h"
-#include "rules/strict_json.h"
 #include "settings/temp_folder.h"
 
 namespace vantrel {

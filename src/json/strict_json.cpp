@@ -1,4 +1,4 @@
-#include "rules/strict_json.h"
+#include "json/strict_json.h"
 
 #include <charconv>
 #include <cstdint>
