@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/history_window.h"
+#include "app/list_history.h"
 #include "app/main_window.h"
 #include "history/history_store.h"
 #include "history/retention_file.h"
@@ -96,9 +97,14 @@ void AddTitleButton(MainWindow& window) {
 int PruneHistory(MainWindow& window) {
     const RetentionLoad retention = LoadRetention(RetentionPath(window.SettingsFilePath()));
     if (!retention.problem.empty()) std::fprintf(stderr, "%s\n", retention.problem.c_str());
-    // The daily prune runs beside the program's own store: no second full read of the file.
-    HistoryStore store(DefaultHistoryPath(), false);
-    store.Prune(retention.days, std::chrono::system_clock::now());
+    const auto now = std::chrono::system_clock::now();
+    if (ListHistory* history = window.History()) {
+        history->Store().Prune(retention.days, now);
+    } else {
+        // No full read of the file for damage: that is start-up's work.
+        HistoryStore store(DefaultHistoryPath(), false);
+        store.Prune(retention.days, now);
+    }
     return retention.days;
 }
 
@@ -110,7 +116,9 @@ void InstallHistoryActions(MainWindow& window) {
     list.installEventFilter(new HistoryKey(window, list));
     AddTitleButton(window);
 
-    PruneHistory(window);
+    // Once the window is up: a day's prune of a month's file takes a good
+    // part of a second, which the stored list should not wait for.
+    QTimer::singleShot(0, &window, [&window] { PruneHistory(window); });
     auto* daily = new QTimer(&window);
     daily->setObjectName(QStringLiteral("时钟_清理历史"));
     QObject::connect(daily, &QTimer::timeout, &window, [&window] { PruneHistory(window); });

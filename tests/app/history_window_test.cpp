@@ -324,6 +324,7 @@ TEST_F(HistoryWindowTest, OpensFromTheListAndPrunesAtStartUp) {
         return result;
     });
     InstallHistoryActions(*main_);
+    QCoreApplication::processEvents();  // the prune waits for the event loop
     {
         HistoryStore store;
         const std::vector<TopicSummary> kept = store.Summaries("weibo", now - 240h, now);
