@@ -85,11 +85,12 @@ def _parse(text, outcome):
             outcome.failed.append(name)
 
 
-def run_tests(build_dir, tests, jobs, limit, per_test_limit=None):
+def run_tests(build_dir, tests, jobs, limit, per_test_limit=None, stop_on_failure=False):
     """Run the tests (TestCase list); limit: seconds for the whole run.
 
     per_test_limit stops a test that has no TIMEOUT of its own; ctest then
-    names it, which the limit on the whole run cannot.
+    names it, which the limit on the whole run cannot. stop_on_failure
+    starts no test after the first one fails (those running finish).
     """
     outcome = Outcome()
     if not tests:
@@ -98,6 +99,8 @@ def run_tests(build_dir, tests, jobs, limit, per_test_limit=None):
     command += ["-I", "0,0,0," + ",".join(str(t.number) for t in tests)]
     if per_test_limit is not None:
         command += ["--timeout", str(int(per_test_limit))]
+    if stop_on_failure:
+        command.append("--stop-on-failure")
     finished = processes.run(command, env=_environment(), timeout=limit)
     outcome.stopped = finished.timed_out
     outcome.output = finished.output

@@ -14,6 +14,7 @@ UNKNOWN_TEST_SECONDS = 5
 SLACK_SECONDS = 30
 SLOWDOWN = 3
 GRACE_SECONDS = 15
+QUICK_SECONDS = 2
 OWN_TESTS = "^mutation_"
 
 
@@ -102,12 +103,27 @@ class Session:
         return SLACK_SECONDS + SLOWDOWN * expected / self.options.jobs
 
     def _run(self, tests):
+        """Run until the first failure, the quick tests first: one failing test
+        judges a mutant, and most are caught by a unit test of a second or so,
+        long before the window tests would finish."""
         tests = [t for t in tests if t.name not in self.excluded]
+        quick = [t for t in tests
+                 if self.durations.get(t.number, UNKNOWN_TEST_SECONDS) <= QUICK_SECONDS]
+        slow = [t for t in tests if t not in quick]
+        outcome = ctest_suite.Outcome()
+        for batch in (quick, slow):
+            outcome = self._run_batch(batch)
+            if outcome.failed or outcome.timed_out or outcome.stopped:
+                break
+        return outcome
+
+    def _run_batch(self, tests):
         limit = self._limit(tests)
         # ctest stops a hanging test itself and says which; the outer limit
         # is for tests with a TIMEOUT of their own, and ctest itself.
         outcome = ctest_suite.run_tests(
-            self.options.build_dir, tests, self.options.jobs, limit + GRACE_SECONDS, limit
+            self.options.build_dir, tests, self.options.jobs, limit + GRACE_SECONDS, limit,
+            stop_on_failure=True,
         )
         for number, seconds in outcome.durations.items():
             self.durations[number] = max(seconds, self.durations.get(number, 0))
