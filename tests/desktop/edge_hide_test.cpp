@@ -39,6 +39,15 @@ TEST(EdgeHide, TopEdgeHidesWhenThePointerLeavesAndReturnsAtTheStrip) {
     in.pointerY = 552;  // 10 rows below it is not near any more
     EXPECT_EQ(Tick(in), -540);
 
+    // A screen above this one: the row just above the edge still counts, two above do not.
+    in.pointerX = 1000;
+    in.pointerY = 5;
+    EXPECT_EQ(Tick(in), 0);
+    in.pointerY = -1;
+    EXPECT_EQ(Tick(in), 0);
+    in.pointerY = -2;
+    EXPECT_EQ(Tick(in), -540);
+
     // Just outside the widened span, or at row 12, it stays hidden.
     for (auto [x, y] : {std::pair{890.0, 5.0}, {1218.0, 5.0}, {1000.0, 12.0}}) {
         in.pointerX = x;
@@ -90,6 +99,8 @@ TEST(EdgeHide, ToleranceAndTruncation) {
     // Within 1e-7 of the edge counts as at the edge; further does not.
     EXPECT_EQ(PlanEdgeHide(Window(0.00000005, 0, 900)).top, -540);
     EXPECT_EQ(PlanEdgeHide(Window(0.000001, 0, 900)).top, std::nullopt);
+    // Exactly the tolerance away is still within it.
+    EXPECT_EQ(PlanEdgeHide(Window(0.0000001, 0, 900)).top, -540);
     // The exact shown-at-bottom test allows the same tolerance.
     EXPECT_EQ(PlanEdgeHide(Window(508.00000005, 0, 0)).top, 1078);
     EXPECT_EQ(PlanEdgeHide(Window(508.001, 0, 0)).top, std::nullopt);

@@ -1,7 +1,10 @@
 #include "desktop/edge_hide_tick.h"
 
+#include <QColor>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
@@ -78,6 +81,34 @@ TEST_F(EdgeHideTickTest, AwayFromTheEdgesNothingIsReservedOrMoved) {
     EXPECT_EQ(TickWithPointerAt(150, 1), 200);
     EXPECT_EQ(last_, EdgeTickOutcome::kAwayFromEdges);
     EXPECT_TRUE(strut_.reserved.empty());
+}
+
+// Jumping to hide at the top, the window is raised: the strip it leaves on
+// screen is not under a window that covered it.
+TEST_F(EdgeHideTickTest, TheStripLeftAtTheTopIsAboveAWindowThatCoveredIt) {
+    window_.setStyleSheet("background: #ff0000");
+    PlaceAt(0);
+    QWidget cover;
+    cover.setWindowFlag(Qt::FramelessWindowHint);
+    cover.setStyleSheet("background: #0000ff");
+    cover.setGeometry(0, 0, 600, 50);
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    cover.raise();
+    QTest::qWait(50);
+
+    ASSERT_EQ(TickWithPointerAt(700, 300), 2 - 100);
+    QColor strip;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            strip = QGuiApplication::primaryScreen()
+                        ->grabWindow(0, 150, 0, 1, 1)
+                        .toImage()
+                        .pixelColor(0, 0);
+            return strip == QColor(0xff, 0, 0);
+        },
+        2000))
+        << strip.name().toStdString();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "loader/load_module_from_memory.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <tuple>
@@ -504,6 +505,36 @@ TEST_P(ExportLookupTest, TablesReachingPastTheImageFindNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, ExportLookupTest, ::testing::Values(kPe32, kPe32Plus),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#ifdef MAP_32BIT
+// With the low memory MAP_32BIT hands out all taken, a 32-bit image is placed
+// by a search from 16 MiB up in 16 MiB steps, still below 4 GiB.
+TEST(LinuxModulePlatform, ThirtyTwoBitImagesFindRoomBelowFourGibWhenTheLowMemoryIsFull) {
+    std::vector<std::pair<void*, std::size_t>> taken;
+    auto take = [&](void* at, std::size_t length, int flags) {
+        void* got =
+            mmap(at, length, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | flags, -1, 0);
+        if (got != MAP_FAILED) taken.emplace_back(got, length);
+        return got != MAP_FAILED;
+    };
+    for (std::size_t chunk = std::size_t{1} << 30; chunk >= 0x10000;) {
+        if (!take(nullptr, chunk, MAP_32BIT)) chunk /= 2;
+    }
+    // The search's first place is taken as well, so it has to step on.
+    constexpr std::uintptr_t kFirst = 0x01000000;
+    const bool firstTaken = take(reinterpret_cast<void*>(kFirst), 0x10000, MAP_FIXED_NOREPLACE);
+    LinuxModulePlatform platform({}, nullptr);
+    const std::uintptr_t base = platform.Reserve(0, 0x30000, ImageWidth::k32);
+    for (const auto& [at, length] : taken)
+        munmap(at, length);
+    ASSERT_NE(base, 0u);
+    EXPECT_LE(base + 0x30000, std::uintptr_t{1} << 32);
+    EXPECT_EQ(base % kFirst, 0u);
+    if (firstTaken) {
+        EXPECT_GT(base, kFirst);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace vantrel
