@@ -130,6 +130,7 @@ TEST_P(LoadModuleFromMemoryTest, RefusesMalformedHeadersWithoutReserving) {
         Put16(&i[nt + 6], static_cast<std::uint16_t>((i.size() - nt - w.ntHeadersSize) / 40 + 1));
     });
     add("section alignment 0", [&](Image& i) { Put32(&i[nt + 56], 0); });
+    add("image over 2 GiB", [&](Image& i) { Put32(&i[nt + 80], 0x80001000u); });
     add("section data past the end", [&](Image& i) {
         Put32(&i[nt + w.ntHeadersSize + 20], static_cast<std::uint32_t>(i.size() - 16));
     });
