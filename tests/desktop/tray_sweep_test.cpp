@@ -121,13 +121,25 @@ class FakePlatform : public TrayPlatform {
     std::unique_ptr<TrayToolbar> NotificationToolbar() override { return Toolbar("notify "); }
     std::unique_ptr<TrayToolbar> OverflowToolbar() override { return Toolbar("overflow "); }
 
-    std::string swept;
+    std::string swept;  // the toolbars whose dead button was deleted, in turn
 
   private:
+    // One button of a dead owner; says when it goes whether it was swept.
+    class Toolbar1 : public FakeToolbar {
+      public:
+        Toolbar1(std::string& swept, const char* name)
+            : FakeToolbar({1}, {}), swept_(swept), name_(name) {}
+        ~Toolbar1() override {
+            if (log.find("delete0") != std::string::npos) swept_ += name_;
+        }
+
+      private:
+        std::string& swept_;
+        const char* name_;
+    };
+
     std::unique_ptr<TrayToolbar> Toolbar(const char* name) {
-        swept += name;
-        return std::make_unique<FakeToolbar>(std::vector<std::uint32_t>{1},
-                                             std::set<std::uint32_t>{});
+        return std::make_unique<Toolbar1>(swept, name);
     }
     OsVersion version_;
 };
