@@ -181,7 +181,9 @@ TEST(JsonReaders, MemberNamesAndAllValues) {
 
 TEST(JsonWriters, TextValuesAreStoredExactly) {
     const std::string hostile =
-        L("it's \"q\" \\ back\r\nline\xE2\x80\xA8sep\xE2\x80\xA9 😀 '); da = 1; ('");
+        L("it's \"q\" \\ back\r\nline\xE2\x80\xA8sep\xE2\x80\xA9 😀 '); da = 1; ('"
+          // U+007F, U+0080, é, ·, U+07FF, U+0800, U+FFFD: each end of the two-byte forms.
+          " \x7F \xC2\x80 é·\xDF\xBF \xE0\xA0\x80 \uFFFD");
     JsonObject json = JsonObject::Create();
     EXPECT_FALSE(json.SetValue("v", hostile, false));  // an assigned text reads as false
     EXPECT_EQ(json.GetText("v", false), hostile);
