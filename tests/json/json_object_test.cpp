@@ -77,6 +77,12 @@ TEST(JsonReaders, CountsAndNumbers) {
     EXPECT_EQ(json.GetCount("s"), 0);
     EXPECT_EQ(json.GetCount("missing"), 0);
     EXPECT_EQ(json.GetCount("missing.child"), 0);
+    // Sparse arrays: a count an int holds is read as it is, a larger one as 0.
+    json.SetValue("a.length", "2147483647", true);
+    EXPECT_EQ(json.GetCount("a"), 2147483647);
+    json.SetValue("a.length", "2147483648", true);
+    EXPECT_EQ(json.GetCount("a"), 0);
+    json.SetValue("a.length", "3", true);
     EXPECT_EQ(json.GetNumber("a[1][1]"), 3);
     EXPECT_EQ(json.GetNumber("t"), -1);
     EXPECT_EQ(json.GetNumber("q"), 12.5);
