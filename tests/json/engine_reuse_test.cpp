@@ -59,6 +59,16 @@ TEST(EngineReuse, ReadsAndLoadsHandTheEngineOnEmptied) {
     }
 }
 
+// A clean engine of its own is parsed into again, not swapped for another.
+TEST(EngineReuse, ALoadKeepsAnEngineNoCopyShares) {
+    JsonObject json = JsonObject::Create();
+    const ScriptEngine* engine = json.GetEngine().get();
+    JsonError error;
+    ASSERT_TRUE(json.Load(R"({"w":1})", false, error, false));
+    EXPECT_EQ(json.GetEngine().get(), engine);
+    EXPECT_EQ(json.GetText("w", false), "1");
+}
+
 TEST(EngineReuse, AnEngineSharedByACopyIsNotHandedOn) {
     JsonObject json = Loaded(R"({"v":"kept"})");
     JsonObject view = json.Copy();

@@ -192,6 +192,11 @@ TEST(JsonWriters, TextValuesAreStoredExactly) {
           " \x7F \xC2\x80 é·\xDF\xBF \xE0\xA0\x80 \uFFFD");
     JsonObject json = JsonObject::Create();
     EXPECT_FALSE(json.SetValue("v", hostile, false));  // an assigned text reads as false
+    // ... unless it reads as a number other than 0, or as "true" in any case.
+    EXPECT_TRUE(json.SetValue("w", "TRUE", false));
+    EXPECT_TRUE(json.SetValue("w", "-0.5", false));
+    EXPECT_FALSE(json.SetValue("w", "0", false));
+    EXPECT_FALSE(json.SetValue("w", "yes", false));
     EXPECT_EQ(json.GetText("v", false), hostile);
     EXPECT_TRUE(json.AddElement(hostile, "list", false, false));  // new length 1
     EXPECT_TRUE(json.AddElement("first", "list", false, true));
