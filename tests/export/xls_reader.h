@@ -90,6 +90,7 @@ inline XlrdSheet ReadWithXlrd(const std::filesystem::path& file) {
 struct XlsRecords {
     std::vector<long> dimensions;    // first row, last row + 1, first column, last column + 1
     std::vector<long> sst;           // cells, strings
+    std::vector<long> sstWalk;       // strings read in turn, strings a strict reader trips on
     std::vector<long> compound;      // major version, mini stream cutoff, Workbook stream size
     std::vector<std::string> fonts;  // name:height in twips
     int bucketSize = -1;
@@ -106,9 +107,10 @@ inline XlsRecords ReadRecords(const std::filesystem::path& file) {
         std::istringstream fields(line);
         std::string kind;
         fields >> kind;
-        if (kind == "dimensions" || kind == "sst" || kind == "compound") {
+        if (kind == "dimensions" || kind == "sst" || kind == "compound" || kind == "sst_walk") {
             auto& values = kind == "sst"        ? records.sst
                            : kind == "compound" ? records.compound
+                           : kind == "sst_walk" ? records.sstWalk
                                                 : records.dimensions;
             for (long value; fields >> value;)
                 values.push_back(value);

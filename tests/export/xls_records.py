@@ -9,6 +9,8 @@
 #   bucket <index> <in-record offset right: 1 or 0> <string as JSON>
 #   compound <major version> <mini stream cutoff> <Workbook stream size>
 #   fonts <each font's name and height in twips, as xlrd reads them>
+#   sst_walk <strings read> <strings a strict reader trips on: a header cut by
+#            a record's end, or no character after the header in its record>
 import json
 import struct
 import sys
@@ -77,3 +79,42 @@ for start, kind, body in records:
             right = holder_kind in (0x00FC, 0x003C) and offset - record_start == in_record
             text = string_at(index, offset)
             print("bucket", i, int(right), json.dumps(text, ensure_ascii=False))
+
+
+def walk_strings():
+    """(strings read, strings broken) walking the shared string table in turn."""
+    index = next((i for i, r in enumerate(records) if r[1] == 0x00FC), None)
+    if index is None:
+        return 0, 0
+    start, _, body = records[index]
+    total = struct.unpack_from("<I", body, 4)[0]
+    at, end = start + 12, start + 4 + len(body)
+    read = broken = 0
+    while read < total:
+        if at == end:  # the next string starts a CONTINUE record, without an options byte
+            index += 1
+            if index == len(records) or records[index][1] != 0x003C:
+                break
+            start, _, body = records[index]
+            at, end = start + 4, start + 4 + len(body)
+            continue
+        if at + 3 > end:
+            return read, broken + 1
+        left = 2 * struct.unpack_from("<H", stream, at)[0]
+        at += 3
+        broken += left > 0 and at == end
+        while True:
+            taken = min(left, end - at)
+            at, left = at + taken, left - taken
+            if not left:
+                break
+            index += 1  # the characters go on after the next record's options byte
+            if index == len(records) or records[index][1] != 0x003C:
+                return read, broken + 1
+            start, _, body = records[index]
+            at, end = start + 5, start + 4 + len(body)
+        read += 1
+    return read, broken
+
+
+print("sst_walk", *walk_strings())

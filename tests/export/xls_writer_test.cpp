@@ -90,6 +90,34 @@ TEST(XlsWriter, StringsCutAcrossRecordsReadBackWhole) {
             ASSERT_EQ(sheet.At(r, c).value, Quoted(want[r][c])) << r << "," << c;
         }
     }
+    const testing::XlsRecords records = testing::ReadRecords(file);
+    ASSERT_EQ(records.sstWalk.size(), 2u);
+    EXPECT_EQ(records.sstWalk[0], records.sst.at(1));
+    EXPECT_EQ(records.sstWalk[1], 0);
+}
+
+// A string's header (count and options) is never cut by a record's end, and
+// at least its first character follows it in the same record: readers that
+// take the header whole, as Excel does, find every string where it starts.
+// One-character strings after a first one of 1 to 5 characters put a header
+// at each byte before the end of the first record in turn.
+TEST(XlsWriter, NoStringHeaderIsCutOrLeftWithoutACharacter) {
+    TempFolder folder;
+    auto utf8 = [](char32_t c) {  // a character below U+10000
+        std::string out;
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+        return out;
+    };
+    for (int first = 1; first <= 5; ++first) {
+        SheetRows rows = {{Utf8ToLocal(std::string(first, 'x'))}};
+        for (char32_t c = 0x4E00; c < 0x4E00 + 1700; ++c)
+            rows.push_back({Utf8ToLocal(utf8(c))});
+        const fs::path file = folder.path() / "edges.xls";
+        WriteXls(file, rows);
+        EXPECT_EQ(testing::ReadRecords(file).sstWalk, (std::vector<long>{1701, 0})) << first;
+    }
 }
 
 // The most a sheet holds, 65,536 rows and 256 columns, is written whole;
