@@ -88,7 +88,7 @@ inline XlrdSheet ReadWithXlrd(const std::filesystem::path& file) {
 // prints it: DIMENSIONS, the shared string table's counts and the EXTSST
 // index, each bucket with whether its offsets hold and the string they find.
 struct XlsRecords {
-    std::vector<long> dimensions;    // first row, last row + 1, first column, last column + 1
+    std::vector<long> dimensions;    // first row, last row + 1, first column, last column + 1, size
     std::vector<long> sst;           // cells, strings
     std::vector<long> sstWalk;       // strings read in turn, strings a strict reader trips on
     std::vector<long> compound;      // major version, mini stream cutoff, Workbook stream size

@@ -3,7 +3,7 @@
 # table's counts, and for each EXTSST bucket the string found at its stream
 # offset and whether its in-record offset agrees (both counted from the start
 # of the SST or CONTINUE record that holds the string, header included).
-#   dimensions <first row> <last row + 1> <first column> <last column + 1>
+#   dimensions <first row> <last row + 1> <first column> <last column + 1> <record size>
 #   sst <cells> <strings>
 #   extsst <strings a bucket> <buckets>
 #   bucket <index> <in-record offset right: 1 or 0> <string as JSON>
@@ -62,7 +62,7 @@ def string_at(index, offset):
 for start, kind, body in records:
     if kind == 0x0200:
         first, last, c0, c1 = struct.unpack_from("<IIHH", body)
-        print("dimensions", first, last, c0, c1)
+        print("dimensions", first, last, c0, c1, len(body))
     elif kind == 0x00FC:
         print("sst", *struct.unpack_from("<II", body))
     elif kind == 0x00FF:

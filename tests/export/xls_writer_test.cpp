@@ -134,7 +134,7 @@ TEST(XlsWriter, AFullSheetIsWrittenAndOneMoreRowOrColumnIsRefused) {
     ASSERT_EQ(sheet.rows, 65536) << "xlrd could not read the file";
     EXPECT_EQ(sheet.At(65535, 0).value, Quoted("last"));
     EXPECT_EQ(testing::ReadRecords(folder.path() / "tall.xls").dimensions,
-              (std::vector<long>{0, 65536, 0, 1}));
+              (std::vector<long>{0, 65536, 0, 1, 14}));
 
     std::vector<std::string> wide(256, "w");
     wide.back() = "right";
@@ -143,7 +143,7 @@ TEST(XlsWriter, AFullSheetIsWrittenAndOneMoreRowOrColumnIsRefused) {
     ASSERT_EQ(wideSheet.columns, 256) << "xlrd could not read the file";
     EXPECT_EQ(wideSheet.At(0, 255).value, Quoted("right"));
     EXPECT_EQ(testing::ReadRecords(folder.path() / "wide.xls").dimensions,
-              (std::vector<long>{0, 1, 0, 256}));
+              (std::vector<long>{0, 1, 0, 256, 14}));
 }
 
 // DIMENSIONS spans the longest row; the string table counts cells and strings.
@@ -151,7 +151,7 @@ TEST(XlsWriter, DimensionsAndCountsCoverRaggedRows) {
     TempFolder folder;
     WriteXls(folder.path() / "ragged.xls", {{"a"}, {"b", "", "a", "c"}, {}});
     const testing::XlsRecords records = testing::ReadRecords(folder.path() / "ragged.xls");
-    EXPECT_EQ(records.dimensions, (std::vector<long>{0, 3, 0, 4}));
+    EXPECT_EQ(records.dimensions, (std::vector<long>{0, 3, 0, 4, 14}));
     EXPECT_EQ(records.sst, (std::vector<long>{4, 3}));
     // 512-byte sectors (version 3), and a small workbook padded to the
     // standard 4096 bytes, so it is no mini stream for any reader.
