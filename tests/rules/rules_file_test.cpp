@@ -77,6 +77,7 @@ TEST(RulesText, RefusesTheWholeFileAndSaysWhereAndWhy) {
         {"", "第 1 行第 1 列：内容意外结束"},
         {"{\"rules\": [\n  {\"name\": \"a\",}\n]}", "第 2 行第 16 列：此处应为成员名"},
         {"{\"rules\": []} x", "第 1 行第 15 列：值之后还有多余的内容"},
+        {"{\"rules\": [{\"name\": \"热点\",}]}", "第 1 行第 26 列：此处应为成员名"},
         {"{\"rules\": [], \"rules\": []}", "第 1 行第 15 列：成员名重复"},
         {"{\"rules\": [{\"name\": \"\xE4\xB8\"}]}", "不是 UTF-8 文本"},
         {"{\"rules\": [{\"name\": \"\\uD800\"}]}", "落单的代理项"},
@@ -120,6 +121,16 @@ TEST(StrictJson, EscapesAndNumbersAsTheStandardHasThem) {
         EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
         EXPECT_FALSE(fault.what.empty()) << bad;
     }
+    // Objects count towards the depth as arrays do: 32 levels read, 33 do not.
+    auto nested = [](int levels) {
+        std::string text;
+        for (int i = 0; i < levels; ++i)
+            text += "{\"a\":";
+        return text + "1" + std::string(levels, '}');
+    };
+    EXPECT_TRUE(ReadStrictJson(nested(32), fault)) << fault.what;
+    EXPECT_FALSE(ReadStrictJson(nested(33), fault));
+    EXPECT_EQ(fault.what, "嵌套过深");
     // The edges of UTF-8: the last three-byte lead and the highest character
     // read; one past the highest does not.
     EXPECT_TRUE(ReadStrictJson("\"\xEF\xBF\xA5\xF4\x8F\xBF\xBF\"", fault)) << fault.what;
