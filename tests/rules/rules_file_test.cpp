@@ -121,10 +121,13 @@ TEST(StrictJson, EscapesAndNumbersAsTheStandardHasThem) {
         EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
         EXPECT_FALSE(fault.what.empty()) << bad;
     }
-    // Escapes at each end of the two- and three-byte forms.
-    const auto edges = ReadStrictJson(R"(["\u007f\u0080\u00e9\u07FF\u0800"])", fault);
+    // Escapes at each end of the two- and three-byte forms, hex digits in
+    // either case, and the highest character as its surrogate pair.
+    const auto edges =
+        ReadStrictJson(R"(["\u007f\u0080\u00e9\u07FF\u0800\u00A9\udbff\uDFFF"])", fault);
     ASSERT_TRUE(edges) << fault.what;
-    EXPECT_EQ(edges->items.at(0).text, "\x7F\xC2\x80\xC3\xA9\xDF\xBF\xE0\xA0\x80");
+    EXPECT_EQ(edges->items.at(0).text,
+              "\x7F\xC2\x80\xC3\xA9\xDF\xBF\xE0\xA0\x80\xC2\xA9\xF4\x8F\xBF\xBF");
     // Objects count towards the depth as arrays do: 32 levels read, 33 do not.
     auto nested = [](int levels) {
         std::string text;
