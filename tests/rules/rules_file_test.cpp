@@ -116,7 +116,7 @@ TEST(StrictJson, EscapesAndNumbersAsTheStandardHasThem) {
     EXPECT_EQ(value->items[3].kind, JsonValue::Kind::kNull);
     EXPECT_NE(value->items[4].Member("a"), nullptr);
     for (const char* bad : {"01", "1.", "-", "'a'", "[1,]", "{\"a\" 1}", "\"\t\"", "\"\\x\"",
-                            "\"\xC0\xAF\"", "\"\xED\xA0\x80\"", "nul",
+                            "\"\xC0\xAF\"", "\"\xC1\xBF\"", "\"\xED\xA0\x80\"", "nul",
                             "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[1]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]"}) {
         EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
         EXPECT_FALSE(fault.what.empty()) << bad;
