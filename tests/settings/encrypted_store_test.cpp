@@ -51,6 +51,17 @@ TEST(EncryptedStore, EmptyAndBrokenFilesLoadAsEmptyText) {
     EXPECT_EQ(LoadEncryptedText(file), "");
 }
 
+// A file of up to 16 MiB is read (made with OpenSSL's DES, which is quicker).
+TEST(EncryptedStore, AFileOf16MiBIsRead) {
+    TempFolder dir;
+    fs::path file = dir.path() / "a.ini";
+    constexpr std::uintmax_t kMax = 16 << 20;
+    const std::string text(kMax - 4, 'z');  // with its 4-byte length, exactly 16 MiB
+    WriteFile(file, OpensslEcb(ReferenceFrame(text), ReferenceKey(FILE_KEY), true));
+    ASSERT_EQ(fs::file_size(file), kMax);
+    EXPECT_EQ(LoadEncryptedText(file).size(), text.size());
+}
+
 TEST(EncryptedStore, TextEndsAtTheFirstZeroByte) {
     TempFolder dir;
     fs::path file = dir.path() / "a.ini";
