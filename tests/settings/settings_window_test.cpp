@@ -26,6 +26,7 @@
 #include "toolkit/skin_window.h"
 #include "toolkit/slide_switch.h"
 #include "toolkit/slider.h"
+#include "toolkit/tip_box.h"
 
 namespace vantrel {
 namespace {
@@ -119,6 +120,34 @@ TEST_F(SettingsWindowTest, GearOpensOneWindowLaidOutAsDesignedAndCloseRestoresTo
         EXPECT_EQ(QRect(control->mapTo(window_, QPoint()), control->size()), place.rect)
             << place.name;
     }
+    // Each caption in its place; its width follows the font.
+    struct Caption {
+        const char* name;
+        QPoint at;
+        const char* text;
+    };
+    for (const Caption& c : {Caption{"标签EX_内容", {24 + 13, 52 + 32}, "刷新间隔："},
+                             Caption{"标签EX_内容1", {24 + 235, 52 + 32}, "秒"},
+                             Caption{"标签EX_内容3", {23 + 13, 118 + 32}, "关键词："},
+                             Caption{"标签EX_内容2", {23 + 13, 184 + 27}, "透明度设置："},
+                             Caption{"标签EX_内容4", {23 + 13, 184 + 54}, "靠边隐藏："},
+                             Caption{"标签EX_内容5", {23 + 153, 184 + 54}, "总在最前："},
+                             Caption{"标签EX_内容8", {23 + 12, 184 + 86}, "任务栏显示："},
+                             Caption{"标签EX_内容9", {23 + 152, 184 + 86}, "开机自启："},
+                             Caption{"标签EX_内容6", {23 + 75, 305 + 34}, "分"}}) {
+        Label* label = Control<Label>(c.name);
+        ASSERT_NE(label, nullptr) << c.name;
+        EXPECT_EQ(label->mapTo(window_, QPoint()), c.at) << c.name;
+        EXPECT_EQ(label->Text(), QString::fromUtf8(c.text)) << c.name;
+    }
+    EXPECT_EQ(Control<Label>("标签EX2")->geometry(), QRect(15, 24, 44, 21));
+    EXPECT_EQ(Control<Label>("标签EX_内容7")->geometry(), QRect(66, 28, 168, 14));
+    // The close button's tip comes with the pointer and goes with it.
+    QWidget* close = Control<QWidget>("按钮EX_关闭");
+    test::SendEnter(close);
+    EXPECT_EQ(ShownTipText(), QStringLiteral("关闭"));
+    test::SendLeave(close);
+    EXPECT_TRUE(ShownTipText().isEmpty());
     EXPECT_EQ(Control<GroupBox>("分组框EX1")->Caption(),
               QStringLiteral("通用配置(全屏使用其它应用时，建议关闭总在最前)"));
     EXPECT_EQ(Control<Label>("标签EX_内容9")->Text(), QStringLiteral("开机自启："));
