@@ -11,6 +11,16 @@
 #include "net/exchange_limit.h"
 #include "net/pending_messages.h"
 
+// Under the address sanitizer malloc is its own, and glibc's trim would
+// walk arenas glibc never set up.
+#if defined(__SANITIZE_ADDRESS__)
+#define VANTREL_FOREIGN_MALLOC 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VANTREL_FOREIGN_MALLOC 1
+#endif
+#endif
+
 namespace vantrel {
 namespace {
 
@@ -75,7 +85,7 @@ Running Start(const Request& request, int index, Clock::time_point deadline) {
     running.thread = std::thread([request, slot = running.slot, deadline] {
         ScopedExchangeLimit limit({deadline, &slot->cancelled, &slot->answered});
         slot->attempt = request();
-#ifdef __GLIBC__
+#if defined(__GLIBC__) && !defined(VANTREL_FOREIGN_MALLOC)
         // Each thread allocates from an arena of its own, which keeps the
         // pages of a large body it freed; give them back.
         malloc_trim(0);
