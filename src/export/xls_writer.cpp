@@ -59,9 +59,9 @@ std::string Bof(std::uint16_t kind) {
     std::string data;
     Add16(data, 0x0600);  // BIFF8
     Add16(data, kind);
-    Add16(data, 0x0DBB);  // build
-    Add16(data, 0x07CC);  // year
-    Add32(data, 0);  // file history flags
+    Add16(data, 0x0DBB);      // build
+    Add16(data, 0x07CC);      // year
+    Add32(data, 0);           // file history flags
     Add32(data, 0x00000006);  // lowest version that can read the file
     return data;
 }
@@ -95,8 +95,8 @@ std::string Xf(std::uint16_t font, std::uint16_t format, std::uint16_t kind,
     Add8(data, 0);
     Add8(data, 0);
     Add8(data, usedAttributes);
-    Add32(data, 0);  // no borders
-    Add32(data, 0);  // no diagonal, no fill pattern
+    Add32(data, 0);       // no borders
+    Add32(data, 0);       // no diagonal, no fill pattern
     Add16(data, 0x20C0);  // default pattern colours
     return data;
 }
