@@ -410,6 +410,36 @@ TEST(HttpRequest, BrokenBodyKeepsWhatArrivedWithTheReadError) {
     }
 }
 
+// A redirect that is followed and then cannot be is a request never sent;
+// an answer with a Location the transport does not follow is the final one,
+// and its broken body a read error.
+TEST(HttpRequest, AFailedRedirectIsTheNextRequestsFailure) {
+    const std::string nowhere =
+        "Location: http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/";
+    // "/301" answers whole; "/broken/301" breaks off in the body.
+    LoopbackServer server([&nowhere](const std::string& request) {
+        const std::string target = test::RequestTarget(request);
+        const std::string code = target.substr(target.rfind('/') + 1);
+        if (!target.starts_with("/broken/"))
+            return HttpReply("HTTP/1.1 " + code + " X", "", {nowhere});
+        Reply reply;
+        reply.bytes =
+            "HTTP/1.1 " + code + " X\r\n" + nowhere + "\r\nContent-Length: 100000\r\n\r\npartial";
+        reply.end = Reply::End::kReset;
+        return reply;
+    });
+    for (const char* code : {"301", "302", "303", "307", "308"}) {
+        std::string status;
+        EXPECT_EQ(HttpRequest({.url = server.base() + "/" + code, .statusText = &status}), "");
+        EXPECT_EQ(status, Local("711 发送请求失败!")) << code;
+    }
+    for (const char* code : {"299", "300", "305", "306", "400"}) {
+        std::string status;
+        HttpRequest({.url = server.base() + "/broken/" + code, .statusText = &status});
+        EXPECT_EQ(status, Local("713 读取数据失败!")) << code;
+    }
+}
+
 TEST(HttpRequest, TheWindowGetsTurnsWhileTheAnswerIsAwaited) {
     std::atomic<int> turns = 0;
     // The server answers only once the waiting side has let the window run.
