@@ -28,12 +28,17 @@ TEST(HttpGetBytes, BodyOnSuccessNothingOnFailure) {
             return HttpReply("HTTP/1.1 200 OK", std::string("\x00\x01mp4", 5));
         if (target == "/moved")
             return HttpReply("HTTP/1.1 302 Found", "", {"Location: /video.mp4"});
+        // The error range starts at 400; a status just below it is an answer.
+        if (target.starts_with("/status/"))
+            return HttpReply("HTTP/1.1 " + target.substr(8) + " X", "body " + target.substr(8));
         return HttpReply("HTTP/1.1 404 Not Found", "error page");
     });
     EXPECT_EQ(HttpGetBytes(server.base() + "/video.mp4"), std::string("\x00\x01mp4", 5));
     EXPECT_TRUE(server.lastRequest().starts_with("GET /video.mp4 HTTP/1.1\r\n"));
     EXPECT_EQ(HttpGetBytes(server.base() + "/moved"), std::string("\x00\x01mp4", 5));
     EXPECT_EQ(HttpGetBytes(server.base() + "/missing"), "");
+    EXPECT_EQ(HttpGetBytes(server.base() + "/status/399"), "body 399");
+    EXPECT_EQ(HttpGetBytes(server.base() + "/status/400"), "");
     EXPECT_EQ(HttpGetBytes("http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/"), "");
 
     LoopbackServer cut([](const std::string&) {
