@@ -16,6 +16,19 @@ const std::string kZhongWen = "\xD6\xD0\xCE\xC4";      // 中文
 const std::string kGrin = "\x94\x39\xFC\x36";          // an emoji, four bytes in GB18030
 const std::string kQuoteMarker = "#\xD2\xFD\xBA\xC5";  // #引号
 
+// How many bytes the character at a position takes: one below 0x81, four
+// for lead-digit-lead-digit, else two; never more than the text has left.
+TEST(CharLength, WidthsAndTheTextsEnd) {
+    EXPECT_EQ(CharLength("\x80x", 0), 1u);
+    EXPECT_EQ(CharLength(kZhongWen, 0), 2u);
+    EXPECT_EQ(CharLength(kGrin, 0), 4u);
+    EXPECT_EQ(CharLength(std::string_view(kGrin).substr(0, 3), 0), 2u);  // too short for four
+    EXPECT_EQ(CharLength("\x94\x39\xFF\x36", 0), 2u);                    // 0xFF leads nothing
+    EXPECT_EQ(CharLength("\x94\x39\x80\x36", 0), 2u);
+    EXPECT_EQ(CharLength("\x94\x39\xFE\x36", 0), 4u);
+    EXPECT_EQ(CharLength("x\xD6", 1), 1u);  // a lead byte cut off at the end
+}
+
 TEST(SplitText, PiecesAndTheRest) {
     EXPECT_THAT(SplitText("a; b; ", "; "), ElementsAre("a", "b"));
     EXPECT_THAT(SplitText("a; ; b", "; "), ElementsAre("a", "", "b"));
