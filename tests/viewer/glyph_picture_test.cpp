@@ -67,9 +67,9 @@ void ExpectLooksAsReference(const std::string& name, const QImage& actual) {
     }
 }
 
-QImage Button(IconButton::Glyph glyph, bool selected) {
+QImage Button(IconButton::Glyph glyph, bool selected, int size = 40) {
     IconButton button(glyph, nullptr);
-    button.resize(40, 40);  // the size the video window gives them
+    button.resize(size, size);  // 40: the size the video window gives them
     button.SetSelected(selected);
     // Without the window's background, which is the style's and not the glyph's.
     QImage picture(button.size(), QImage::Format_ARGB32_Premultiplied);
@@ -83,6 +83,8 @@ TEST(GlyphPictureTest, EachButtonGlyphLooksAsDrawnForIt) {
     ExpectLooksAsReference("sound-muted", Button(IconButton::Glyph::kSound, true));
     ExpectLooksAsReference("shuffle", Button(IconButton::Glyph::kShuffle, false));
     ExpectLooksAsReference("download", Button(IconButton::Glyph::kDownload, false));
+    // A glyph is drawn to the button's size.
+    ExpectLooksAsReference("download-24", Button(IconButton::Glyph::kDownload, false, 24));
 }
 
 TEST(GlyphPictureTest, TheCountPicturesLookAsDrawnForThem) {
