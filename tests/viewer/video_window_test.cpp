@@ -22,6 +22,7 @@
 #include "toolkit/caption_button.h"
 #include "toolkit/label.h"
 #include "toolkit/picture_box.h"
+#include "toolkit/skin.h"
 #include "viewer/icon_button.h"
 #include "viewer/video_viewer.h"
 
@@ -172,6 +173,26 @@ TEST_F(VideoWindowTest, EveryControlAtItsPlace) {
     EXPECT_EQ(window.findChild<Label*>(QStringLiteral("标签EX_名称"))->Text(), QString());
     EXPECT_EQ(window.findChild<CaptionButton*>(QStringLiteral("超级按钮EX1"))->text(),
               QStringLiteral("播放链接"));
+    // The title and the description in the bright text, the counts and the
+    // author's name in the muted one.
+    const std::pair<const char*, std::uint32_t> colours[] = {
+        {"标签EX2", skin::kText},
+        {"标签EX_内容", skin::kText},
+        {"标签EX_名称", skin::kMutedText},
+        {"标签EX_点赞数", skin::kMutedText},
+        {"标签EX_评论数", skin::kMutedText},
+    };
+    for (const auto& [name, colour] : colours)
+        EXPECT_EQ(window.findChild<Label*>(QString::fromUtf8(name))->TextColor(), colour) << name;
+    // What answers a click shows a hand; the title lets a press through to
+    // the window, which is dragged by it.
+    for (const char* name : {"图片框EX_头像", "超级按钮EX_声音", "超级按钮EX_换一个",
+                             "超级按钮EX_下载", "超级按钮EX1", "按钮EX_关闭"}) {
+        EXPECT_EQ(window.findChild<QWidget*>(QString::fromUtf8(name))->cursor().shape(),
+                  Qt::PointingHandCursor)
+            << name;
+    }
+    EXPECT_EQ(window.childAt(QPoint(60, 28)), nullptr);
 }
 
 TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
@@ -186,6 +207,7 @@ TEST_F(VideoWindowTest, OpensMutedOnTheFirstLinkAndShowsTheItem) {
     EXPECT_EQ(Find<PictureBox>("图片框EX_头像")->Picture().size(), QSize(96, 96));
     EXPECT_EQ(player.URL(), QString::fromStdString(service.media.Base() + "/video/101.mp4"));
     EXPECT_EQ(Find<QLineEdit>("编辑框EX1")->text(), QStringLiteral("https://s/share/video/101/"));
+    EXPECT_EQ(Find<QLineEdit>("编辑框EX1")->cursorPosition(), 0);  // a long link shows its start
     EXPECT_EQ(player.uiMode(), QStringLiteral("none"));
     EXPECT_EQ(player.playCount(), 999);
     EXPECT_EQ(viewer.State().currentAwemeId, "101");
