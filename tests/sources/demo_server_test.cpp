@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "sources/loopback_http_server.h"
+
 namespace vantrel {
 namespace {
 
@@ -20,7 +22,8 @@ size_t Append(char* data, size_t size, size_t count, void* out) {
 }
 
 // libcurl as an independent client of the server.
-Answer Fetch(const std::string& url, const char* range = nullptr, bool post = false) {
+Answer Fetch(const std::string& url, const char* range = nullptr, bool post = false,
+             const std::string* postBody = nullptr) {
     Answer answer;
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -30,10 +33,34 @@ Answer Fetch(const std::string& url, const char* range = nullptr, bool post = fa
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answer.headers);
     if (range) curl_easy_setopt(curl, CURLOPT_RANGE, range);
     if (post) curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
+    curl_slist* type = curl_slist_append(nullptr, "Content-Type: application/octet-stream");
+    if (postBody) {
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, type);
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, postBody->data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(postBody->size()));
+    }
     if (curl_easy_perform(curl) == CURLE_OK)
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
     curl_easy_cleanup(curl);
+    curl_slist_free_all(type);
     return answer;
+}
+
+// The server reads request bodies up to 16 MiB and refuses a larger one, so
+// a local client cannot make it hold any amount of memory.
+TEST(LoopbackHttpServerTest, ABodyOverSixteenMibIsRefused) {
+    LoopbackHttpServer server([](const HttpServerRequest& request) {
+        HttpServerResponse response;
+        response.body = std::to_string(request.body.size());
+        return response;
+    });
+    ASSERT_TRUE(server.Start());
+    std::string body((std::size_t{16} << 20) - 1, 'x');
+    const Answer whole = Fetch(server.Base() + "/", nullptr, false, &body);
+    EXPECT_EQ(whole.status, 200);
+    EXPECT_EQ(whole.body, std::to_string(body.size()));
+    body.append(2, 'x');
+    EXPECT_EQ(Fetch(server.Base() + "/", nullptr, false, &body).status, 413);
 }
 
 class DemoServerTest : public ::testing::Test {
