@@ -10,9 +10,11 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -279,6 +281,32 @@ TEST_F(TaskbarShellTest, HotkeyRunsWhateverLocksAreOn) {
     QTimer::singleShot(900, [this] { shell_.StopHotkey(); });
     shell_.WaitHotkey(TaskbarShell::MOD_CONTROL | TaskbarShell::MOD_ALT, 'K', [&] { ++presses; });
     EXPECT_EQ(presses, 3);
+}
+
+// A key at the server's lowest keycode is found like any other: F24 is put
+// there alone for the test, and pressed by its name.
+TEST_F(TaskbarShellTest, HotkeyOnTheLowestKeycodeRuns) {
+    const xcb_setup_t* setup = xcb_get_setup(c_);
+    const xcb_keycode_t lowest = setup->min_keycode;
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> map(
+        xcb_get_keyboard_mapping_reply(c_, xcb_get_keyboard_mapping(c_, lowest, 1), nullptr),
+        &std::free);
+    ASSERT_TRUE(map);
+    const int perCode = map->keysyms_per_keycode;
+    const xcb_keysym_t* was = xcb_get_keyboard_mapping_keysyms(map.get());
+    const std::vector<xcb_keysym_t> original(was, was + perCode);
+    const std::vector<xcb_keysym_t> f24(perCode, 0xFFD5);
+    auto remap = [&](const std::vector<xcb_keysym_t>& syms) {
+        xcb_change_keyboard_mapping(c_, 1, lowest, static_cast<std::uint8_t>(perCode), syms.data());
+        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));  // a round trip
+    };
+    remap(f24);
+    int presses = 0;
+    QTimer::singleShot(200, [] { ASSERT_EQ(std::system("xdotool key ctrl+alt+F24"), 0); });
+    QTimer::singleShot(600, [this] { shell_.StopHotkey(); });
+    shell_.WaitHotkey(TaskbarShell::MOD_CONTROL | TaskbarShell::MOD_ALT, 0x87, [&] { ++presses; });
+    remap(original);
+    EXPECT_EQ(presses, 1);
 }
 
 }  // namespace
