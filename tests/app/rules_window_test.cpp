@@ -13,6 +13,7 @@
 #include "rules/rules_file.h"
 #include "settings/settings_window.h"
 #include "settings/temp_folder.h"
+#include "support/layout_check.h"
 #include "support/qt_app.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/color_swatch.h"
@@ -109,6 +110,39 @@ TEST_F(RulesWindowTest, LooksLikeTheRestOfTheProgram) {
     }
     EXPECT_TRUE(blueText);
     EXPECT_EQ(Check(), QStringLiteral("匹配当前 1 / 6 条标题"));
+    test::ExpectTidyLayout(*window_);
+    // The captions' widths follow the font; their places do not.
+    test::ExpectPlaces(*window_, {
+                                     {"标签_规则标题", {15, 24, 60, 21}, 15, true},
+                                     {"按钮EX_关闭", {505, 20, 16, 16}},
+                                     {"标签_规则状态", {20, 54, 380, 36}, 12},
+                                     {"勿扰：", {420, 64, 0, 14}, 12},
+                                     {"滑动按钮_勿扰", {464, 58, 56, 24}},
+                                     {"列表_规则", {20, 100, 170, 292}},
+                                     {"按钮_添加规则", {20, 402, 80, 30}},
+                                     {"按钮_删除规则", {110, 402, 80, 30}},
+                                     {"分组框_编辑规则", {205, 96, 315, 336}},
+                                     {"名称：", {13, 32, 0, 14}, 12},
+                                     {"关键词：", {13, 68, 0, 14}, 12},
+                                     {"排除：", {13, 104, 0, 14}, 12},
+                                     {"正则：", {13, 140, 0, 14}, 12},
+                                     {"编辑框_名称", {68, 24, 232, 30}},
+                                     {"编辑框_关键词", {68, 60, 232, 30}},
+                                     {"编辑框_排除", {68, 96, 232, 30}},
+                                     {"编辑框_正则", {68, 132, 232, 30}},
+                                     {"标签_匹配数", {68, 166, 232, 16}, 12},
+                                     {"来源：", {13, 198, 0, 14}, 12},
+                                     {"按钮_来源微博", {68, 190, 52, 28}},
+                                     {"按钮_来源百度", {126, 190, 52, 28}},
+                                     {"按钮_来源头条", {184, 190, 52, 28}},
+                                     {"按钮_来源抖音", {242, 190, 52, 28}},
+                                     {"颜色：", {13, 234, 0, 14}, 12},
+                                     {"色块_0", {66, 228, 24, 24}},
+                                     {"色块_8", {274, 228, 24, 24}},
+                                     {"提醒：", {13, 270, 0, 14}, 12},
+                                     {"滑动按钮_提醒", {68, 264, 56, 24}},
+                                     {"标签_规则说明", {13, 298, 290, 30}, 12},
+                                 });
     // A colour the palette lacks gets a swatch of its own.
     window_->Choose(3);
     auto* custom = Control<ColorSwatch>("色块_8");
