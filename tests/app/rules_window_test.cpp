@@ -20,6 +20,7 @@
 #include "toolkit/edit_box.h"
 #include "toolkit/label.h"
 #include "toolkit/list_view.h"
+#include "toolkit/skin.h"
 #include "toolkit/slide_switch.h"
 
 namespace vantrel {
@@ -193,6 +194,11 @@ TEST_F(RulesWindowTest, EveryChangeIsSavedAtOnceAndColoursTheList) {
     Click("滑动按钮_提醒");
     EXPECT_TRUE(Saved().rules[1].notify);
     EXPECT_TRUE(main_->State().rules.Rules()[1].notify);
+    // Its row: the mark in the accent, the name in its colour, "开" muted.
+    EXPECT_EQ(rows->ItemTitle(2, 2), Utf8ToLocal("开"));
+    EXPECT_EQ(rows->ItemFontColor(2, 0), skin::kAccent);
+    EXPECT_EQ(rows->ItemFontColor(2, 1), 0xFFE5484Du);
+    EXPECT_EQ(rows->ItemFontColor(2, 2), skin::kMutedText);
 
     // Add, delete, and the 勿扰 switch.
     Click("按钮_添加规则");
