@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "app/history_actions.h"
 #include "app/main_window.h"
@@ -16,6 +17,7 @@
 #include "history/retention_file.h"
 #include "net/code_page.h"
 #include "settings/temp_folder.h"
+#include "support/layout_check.h"
 #include "support/qt_app.h"
 #include "toolkit/caption_button.h"
 #include "toolkit/edit_box.h"
@@ -167,6 +169,10 @@ TEST_F(HistoryWindowTest, TodayTableSortsByColumnAndExportsAsShown) {
     EXPECT_EQ(ToUtf8(rows.ItemTitle(0, 0)), "电影");
     EXPECT_EQ(ToUtf8(rows.Column(2).title), "最高排名 ▼");
     EXPECT_EQ(ToUtf8(rows.Column(1).title), "首次出现");
+    // Opened again from the list, the same window reloads in the order chosen.
+    EXPECT_EQ(&OpenHistoryWindow(*main_, SourceId::kWeibo, ""), &window);
+    EXPECT_EQ(Titles(window.TodayTopics()),
+              (std::vector<std::string>{"电影", "春运", kTopic, "雪景"}));
 
     QString suggested;
     const fs::path chosen = folder_.path() / "今日";
@@ -243,6 +249,21 @@ TEST_F(HistoryWindowTest, RetentionIsSavedAndAppliedAndClearingAsksFirst) {
     EXPECT_TRUE(Control<LineChart>(window, "折线图_排名")->Lines().empty());
 }
 
+// A retention file the window cannot use is named under the table, and the
+// default stands until the user picks a number.
+TEST_F(HistoryWindowTest, AnUnusableRetentionFileIsNamed) {
+    StoreDay();
+    const fs::path path = RetentionPath(SettingsFile());
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "{\"keep_days\": \"many\"}";
+    const std::string problem = LoadRetention(path).problem;
+    ASSERT_FALSE(problem.empty());
+    HistoryWindow& window = Open(kTopic);
+    EXPECT_EQ(Control<Label>(window, "标签_历史状态")->toolTip(), QString::fromStdString(problem));
+    EXPECT_EQ(Control<EditBox>(window, "编辑框_保留天数")->text(), QStringLiteral("30"));
+    EXPECT_EQ(testing::ReadFile(path), "{\"keep_days\": \"many\"}");
+}
+
 // The topic on Weibo every 20 minutes of the day, climbing, off the board
 // for two hours and back; on Baidu every half hour from 05:00.
 int WeiboRank(int minute) {
@@ -285,6 +306,21 @@ TEST_F(HistoryWindowTest, LooksFinished) {
             picture.save(QString::fromLocal8Bit(out) + QStringLiteral("/history-window.png")));
     }
     EXPECT_EQ(picture.pixelColor(8, 300).rgb() & 0xFFFFFF, 0x1B1D24u);
+    test::ExpectTidyLayout(window);
+    test::ExpectPlaces(window, {
+                                   {"标签_历史标题", {15, 24, 60, 21}, 15, true},
+                                   {"按钮EX_关闭", {565, 20, 16, 16}},
+                                   {"标签_话题", {20, 54, 560, 20}, 13, true},
+                                   {"折线图_排名", {20, 80, 560, 210}},
+                                   {"标签_今日", {20, 300, 560, 20}, 13, true},
+                                   {"列表_今日", {20, 324, 560, 178}},
+                                   {"保留", {20, 514, 30, 28}, 12},
+                                   {"编辑框_保留天数", {52, 514, 52, 28}},
+                                   {"天", {110, 514, 20, 28}, 12},
+                                   {"标签_历史状态", {138, 514, 250, 28}, 12},
+                                   {"按钮_清除历史", {400, 514, 90, 30}},
+                                   {"按钮_导出", {500, 514, 80, 30}},
+                               });
     // Both lines drawn where their ranks are, and nothing of Weibo's while it was off.
     auto* chart = Control<LineChart>(window, "折线图_排名");
     const auto pixel = [&](int minute, int rank) {
