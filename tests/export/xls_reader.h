@@ -92,7 +92,7 @@ struct XlsRecords {
     std::vector<long> sst;           // cells, strings
     std::vector<long> sstWalk;       // strings read in turn, strings a strict reader trips on
     std::vector<long> compound;      // major version, mini stream cutoff, Workbook stream size
-    std::vector<std::string> fonts;  // name:height in twips
+    std::vector<std::string> fonts;  // name:height:weight:colour:styles:... (xls_records.py)
     int bucketSize = -1;
     int buckets = -1;
     std::vector<std::pair<bool, std::string>> bucketStrings;  // string quoted as JSON

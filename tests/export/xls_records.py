@@ -8,7 +8,9 @@
 #   extsst <strings a bucket> <buckets>
 #   bucket <index> <in-record offset right: 1 or 0> <string as JSON>
 #   compound <major version> <mini stream cutoff> <Workbook stream size>
-#   fonts <each font's name and height in twips, as xlrd reads them>
+#   fonts <each font as xlrd reads it: name:height in twips:weight:colour index:
+#          italic, struck out, outline, shadow as 0 or 1:escapement:underline:
+#          family:character set>
 #   sst_walk <strings read> <strings a strict reader trips on: a header cut by
 #            a record's end, or no character after the header in its record>
 import json
@@ -21,7 +23,10 @@ data = open(sys.argv[1], "rb").read()
 document = xlrd.compdoc.CompDoc(data, logfile=sys.stderr)
 stream = document.get_named_stream("Workbook")
 fonts = xlrd.open_workbook(sys.argv[1], formatting_info=True).font_list
-print("fonts", *[f"{font.name}:{font.height}" for font in fonts])
+print("fonts", *[":".join(str(v) for v in (
+    font.name, font.height, font.weight, font.colour_index,
+    f"{font.italic:d}{font.struck_out:d}{font.outline:d}{font.shadow:d}",
+    font.escapement, font.underline_type, font.family, font.character_set)) for font in fonts])
 sizes = [entry.tot_size for entry in document.dirlist if entry.name == "Workbook"]
 print("compound", struct.unpack_from("<H", data, 0x1A)[0], struct.unpack_from("<I", data, 0x38)[0],
       sizes[0] if sizes else -1)

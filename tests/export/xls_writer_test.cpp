@@ -159,7 +159,9 @@ TEST(XlsWriter, DimensionsAndCountsCoverRaggedRows) {
     EXPECT_EQ(records.compound[0], 3);
     EXPECT_EQ(records.compound[1], 4096);
     EXPECT_EQ(records.compound[2], 4096);
-    EXPECT_EQ(records.fonts, std::vector<std::string>(4, "Arial:200"));  // 10 pt
+    // Plain 10-point Arial in the automatic colour: no style, no underline,
+    // no family or character set of its own.
+    EXPECT_EQ(records.fonts, std::vector<std::string>(4, "Arial:200:400:32767:0000:0:0:0:0"));
 }
 
 // A reader that jumps to a string through EXTSST, as Excel does, must land
