@@ -370,6 +370,21 @@ TEST_P(LoadModuleFromMemoryTest, TruncatedImagesAreRefused) {
     EXPECT_EQ(loader.platform.liveReservations(), 0u);
 }
 
+// The section table holds as many headers as the file header counts; the
+// bytes after it are not one more, even when they look like one that could
+// never be mapped.
+TEST_P(LoadModuleFromMemoryTest, OnlyTheCountedSectionsAreRead) {
+    Loader loader(w);
+    Image image = sample;
+    const std::uint32_t nt = NtHeaders(image);
+    const std::uint32_t table = nt + 24 + Get16(&image[nt + 20]);
+    const std::uint32_t after = table + 40 * Get16(&image[nt + 6]);
+    ASSERT_LE(after + 40, Get32(&image[nt + 24 + 60]));  // still inside SizeOfHeaders
+    for (std::uint32_t field : {8u, 12u, 16u, 20u})      // sizes and places far past the image
+        Put32(&image[after + field], 0x7FFF0000);
+    EXPECT_NE(loader.Load(image), 0u);
+}
+
 // A platform that loads no image of the machine and width it is asked about.
 class RefusingPlatform : public LinuxModulePlatform {
   public:
