@@ -160,6 +160,13 @@ TEST(JsonReaders, WholeArrayReadsMatchOneByOneReads) {
         std::snprintf(expected, sizeof expected, "%.13g", std::strtod(number, nullptr));
         EXPECT_EQ(json.GetEngine()->EvalText(number), expected) << number;
     }
+    // Other values as the script's own String() has them, but null and
+    // undefined as nothing.
+    const std::pair<const char*, const char*> others[] = {
+        {"true", "true"},  {"false", "false"},          {"null", ""},
+        {"undefined", ""}, {"({})", "[object Object]"}, {"[1, 'a']", "1,a"}};
+    for (const auto& [code, expected] : others)
+        EXPECT_EQ(json.GetEngine()->EvalText(code), expected) << code;
 }
 
 TEST(JsonReaders, MemberNamesAndAllValues) {
