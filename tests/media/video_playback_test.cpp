@@ -94,6 +94,7 @@ TEST(VideoPlaybackTest, FramesReachTheScreenAndTheClipLoops) {
     player.URL(QString::fromStdString(server.Base() + "/clip.mp4"), true);
     ASSERT_TRUE(WaitFor([&] { return painted > 3; }, 15000)) << player.status().toStdString();
     EXPECT_EQ(player.playState(), 3);
+    EXPECT_EQ(player.status(), QStringLiteral("Playing"));
     EXPECT_NE(std::find(states.begin(), states.end(), 3), states.end());
     EXPECT_EQ(player.imageSourceWidth(), 180);
     EXPECT_EQ(player.imageSourceHeight(), 320);
