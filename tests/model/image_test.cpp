@@ -66,6 +66,11 @@ TEST(ImageTest, RgbGreyAndCmykJpegBecomeRgba) {
     const Image cmyk = DecodeJpeg(ReadFixture("cmyk.jpg"));
     ASSERT_EQ(cmyk.width, 16);
     ExpectNear(Pixel(cmyk, 3, 3), {0x33, 0x66, 0xCC, 255}, 6);
+    // The ends of the scale stay at the ends: white is no ink, black all of it.
+    const Image ends = DecodeJpeg(ReadFixture("cmyk_white_black.jpg"));
+    ASSERT_EQ(ends.width, 16);
+    ExpectNear(Pixel(ends, 2, 4), {255, 255, 255, 255}, 3);
+    ExpectNear(Pixel(ends, 13, 4), {0, 0, 0, 255}, 3);
     ExpectNear(Pixel(DecodeJpeg(ReadFixture("gray.jpg")), 0, 0), {128, 128, 128, 255}, 3);
 }
 
