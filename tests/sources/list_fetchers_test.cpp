@@ -4,6 +4,7 @@
 
 #include "net/code_page.h"
 #include "source_sample.h"
+#include "sources/list_readers.h"
 #include "sources/service_hosts.h"
 #include "support/loopback_server.h"
 
@@ -33,6 +34,14 @@ class ListFetchersTest : public ::testing::Test {
     void TearDown() override { SetServiceBase(""); }
     std::unique_ptr<LoopbackServer> server;
 };
+
+// An id from an answer goes into a page's path: only letters, digits, "_"
+// and "-" are kept, and the characters on either side of each range are not.
+TEST(LinkSafeIdTest, KeepsLettersDigitsUnderscoreAndHyphen) {
+    EXPECT_EQ(LinkSafeId("azAZ09_-"), "azAZ09_-");
+    EXPECT_EQ(LinkSafeId("/:@[`{"), "");
+    EXPECT_EQ(LinkSafeId("12/../x?y#z \xE7\x83\xad"), "12xyz");
+}
 
 TEST_F(ListFetchersTest, WeiboReadsFiftyEntriesWithTags) {
     ServeBody(Sample("weibo_hot.json"));
