@@ -8,6 +8,7 @@
 
 #include "support/qt_app.h"
 #include "toolkit/list_view.h"
+#include "toolkit/skin.h"
 
 namespace vantrel {
 namespace {
@@ -59,6 +60,16 @@ TEST(LineChart, RanksRunDownwardAndGapsStayEmpty) {
     EXPECT_FALSE(ColumnHas(picture, area, x(15'000), kRed));
     EXPECT_TRUE(Near(picture.pixel(Pixel(chart, 35'000, 12)), kRed));
     EXPECT_FALSE(ColumnHas(picture, area, x(38'000), kRed));
+
+    // The rank numbers stand right-aligned in the margin, clear of the plot.
+    const int rankRow = Pixel(chart, 0, 1).y();
+    int lastInk = -1;
+    for (int x = 0; x < picture.width(); ++x) {
+        for (int y = rankRow - 6; y <= rankRow + 6; ++y)
+            if (Near(picture.pixel(x, y), skin::kMutedText)) lastInk = x;
+    }
+    EXPECT_GE(lastInk, static_cast<int>(area.left()) - 12);
+    EXPECT_LT(lastInk, static_cast<int>(area.left()) - 4);
 
     // The pinned row's 0 fits above rank 1; nothing left shows the empty text.
     chart.SetLines({{QString(), QColor::fromRgb(kRed), {QPolygonF({{0, 0}, {10'000, 2}})}}});
