@@ -75,6 +75,11 @@ TEST_F(DemoServerTest, ServesTheFourListsOnlyForTheExactQueries) {
     EXPECT_EQ(weibo.status, 200);
     EXPECT_NE(weibo.body.find("card_group"), std::string::npos);
     EXPECT_EQ(Fetch(base + "/2/guest/page?containerid=1").status, 404);
+    // The lists are read, never posted to.
+    EXPECT_EQ(
+        Fetch(base + "/2/guest/page?containerid=106003&filter_type=realtimehot", nullptr, true)
+            .status,
+        405);
     Answer baidu = Fetch(base + "/board?tab=realtime");
     EXPECT_NE(baidu.body.find("--> <div class=\"bg-wrapper\">"), std::string::npos);
     EXPECT_NE(Fetch(base + "/api/suggest_words/?business_id=10017").body.find("word\":\""),
