@@ -9,6 +9,7 @@
 #include "source_sample.h"
 #include "sources/list_fetchers.h"
 #include "sources/list_readers.h"
+#include "sources/service_answer.h"
 #include "sources/service_hosts.h"
 #include "support/loopback_server.h"
 
@@ -131,6 +132,25 @@ TEST_F(FallbackTest, WeiboSideBarAfterA404WithItsCookiesAndTagsAndNoAdvertisemen
 
 // The side bar marks advertisements in several ways; an unmarked row is kept
 // whichever way it says so.
+// Retry-After as services send it: seconds, in any case of the name, with
+// or without blanks, capped at a day; a date or another header is no wait.
+TEST(RetryAfter, SecondsFromTheHeaderLine) {
+    const std::pair<const char*, int> cases[] = {
+        {"HTTP/1.1 503 Busy\r\nRetry-After: 45\r\nX: 1\r\n", 45},
+        {"retry-after:1090", 1090},
+        {"RETRY-AFTER: \t 7\r\n", 7},
+        {"Retry-After: 86401", 86400},
+        {"Retry-After: 99999999999999999999", 86400},
+        {"Retry-After: Wed, 21 Oct 2015 07:28:00 GMT", 0},
+        {"X-Retry-After: 9\r\n", 0},
+        {"Retry-After", 0},
+        {"Retry-After:", 0},
+        {"", 0},
+    };
+    for (const auto& [headers, seconds] : cases)
+        EXPECT_EQ(RetryAfterSeconds(headers), seconds) << headers;
+}
+
 TEST(WeiboSideBarRows, OnlyRowsMarkedAsAdvertisementsAreLeftOut) {
     const std::string answer = R"({"data":{"realtime":[
         {"word":"no flag"}, {"word":"false","is_ad":false}, {"word":"zero","is_ad":0},
