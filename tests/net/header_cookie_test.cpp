@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "net/answer_headers.h"
+
 namespace vantrel {
 namespace {
 
@@ -75,6 +77,20 @@ TEST(RemoveDuplicates, ByDelimiterOrByCharacter) {
                                "a\xD6\xD0\r\n\r\n",
                                ",", false),
               "\xD6\xD0,a,\r\n");
+}
+
+// The cookies of an answer's header block as both requests give them: joined
+// by "; " with none after the last, and an empty Set-Cookie adds nothing.
+TEST(AnswerHeaderCookies, JoinedWithoutATrailingSeparator) {
+    const std::pair<const char*, const char*> blocks[] = {
+        {"HTTP/1.1 200 OK\r\nSet-Cookie: a=1; Path=/\r\nSet-Cookie: b\r\n\r\n", "a=1; b"},
+        {"HTTP/1.1 200 OK\r\nSet-Cookie: \r\n\r\n", ""},
+        {"HTTP/1.1 200 OK\r\nX: 1\r\n\r\n", ""},
+    };
+    for (const auto& [block, cookies] : blocks) {
+        EXPECT_EQ(ReadInetAnswerHeaders(block).cookies, cookies) << block;
+        EXPECT_EQ(ReadHttpAnswerHeaders(block).cookies, cookies) << block;
+    }
 }
 
 }  // namespace
