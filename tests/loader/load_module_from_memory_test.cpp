@@ -524,6 +524,25 @@ TEST_P(ExportLookupTest, TablesReachingPastTheImageFindNothing) {
 INSTANTIATE_TEST_SUITE_P(Widths, ExportLookupTest, ::testing::Values(kPe32, kPe32Plus),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A 32-bit image may end exactly at 4 GiB: its last byte is still below it.
+TEST(LoadModuleFromMemory32, AnImageMayEndExactlyAtFourGib) {
+    Image image = ReadImage(kPe32.Dll("sample"));
+    const std::uint32_t optional = NtHeaders(image) + 24;
+    const std::uint32_t size = Get32(&image[optional + 56]);  // SizeOfImage, whole pages
+    const std::uint64_t top = (std::uint64_t{1} << 32) - size;
+    Put32(&image[optional + 28], static_cast<std::uint32_t>(top));  // ImageBase
+    void* at = reinterpret_cast<void*>(top);
+    void* probe = mmap(at, size, PROT_NONE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE, -1, 0);
+    if (probe != at) {
+        if (probe != MAP_FAILED) munmap(probe, size);
+        GTEST_SKIP() << "the top of the low 4 GiB is taken here";
+    }
+    munmap(probe, size);
+    Loader loader(kPe32);
+    EXPECT_EQ(loader.Load(image), top);
+}
+
 #ifdef MAP_32BIT
 // Every gap of the address space between low and high, as /proc/self/maps
 // shows it.
