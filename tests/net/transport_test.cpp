@@ -152,6 +152,16 @@ TEST(Tls, RedirectFromHttpsToHttpIsNotFollowed) {
     SetExtraCaFile("");
 }
 
+// The time-out of the blocking requests: whole seconds above 0, else the
+// default of 30.
+TEST(Deadline, TheBlockingTimeOutTakesSecondsAboveZero) {
+    for (const auto& [given, kept] : {std::pair{1, 1}, {120, 120}, {0, 30}, {-5, 30}}) {
+        SetBlockingTimeoutSeconds(given);
+        EXPECT_EQ(CurrentBlockingTimeoutSeconds(), kept) << given;
+    }
+    SetBlockingTimeoutSeconds(30);
+}
+
 // A server that keeps sending a few bytes now and then never stalls long
 // enough for the time-out, but the whole exchange ends at twice the time-out.
 TEST(Deadline, ATricklingServerIsCutOffAtTwiceTheTimeOut) {
