@@ -1,5 +1,6 @@
 #include "app/rules_window.h"
 
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -112,6 +113,10 @@ TEST_F(RulesWindowTest, LooksLikeTheRestOfTheProgram) {
     EXPECT_TRUE(blueText);
     EXPECT_EQ(Check(), QStringLiteral("匹配当前 1 / 6 条标题"));
     test::ExpectTidyLayout(*window_);
+    // It opens in the middle of the screen.
+    const QRect screen = window_->screen()->availableGeometry();
+    EXPECT_LE((window_->geometry().center() - screen.center()).manhattanLength(), 2)
+        << window_->geometry().x() << "," << window_->geometry().y();
     // The captions' widths follow the font; their places do not.
     test::ExpectPlaces(*window_, {
                                      {"标签_规则标题", {15, 24, 60, 21}, 15, true},
