@@ -104,6 +104,9 @@ TEST(RegexObject, SubstituteAllExpandsGroupsAndLeavesTheSubject) {
     ASSERT_TRUE(regex.Search("b", "abc"));
     EXPECT_EQ(regex.SubstituteAll("<$`|$'>"), "a<a|c>c");
     EXPECT_EQ(regex.MatchText(1), "b");
+    // The ninth group is a group; "$0" is none.
+    ASSERT_TRUE(regex.Search("(a)(b)(c)(d)(e)(f)(g)(h)(i)", "abcdefghi"));
+    EXPECT_EQ(regex.SubstituteAll("$9$1$0"), "ia$0");
 }
 
 TEST(RegexObject, BadPatternFailsQuietly) {
