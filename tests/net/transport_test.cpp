@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -65,6 +66,23 @@ std::vector<std::string> TargetsSent(const LoopbackServer& server, const std::st
     record(HttpDownloadToFile(url, file, {}) == DownloadStatus::kSaved);
     std::filesystem::remove(file);
     return targets;
+}
+
+// A saved video gets the rights the user's mask gives new files, and the
+// mask itself is left as it was for every later file.
+TEST(HttpDownload, ASavedFileGetsTheUsualRightsAndTheMaskStays) {
+    LoopbackServer server([](const std::string&) { return HttpReply("HTTP/1.1 200 OK", "mp4"); });
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("vantrel-rights-" + std::to_string(::getpid()) + ".mp4");
+    const mode_t before = ::umask(027);
+    const DownloadStatus status = HttpDownloadToFile(server.base() + "/v.mp4", file, {});
+    const mode_t after = ::umask(before);
+    EXPECT_EQ(status, DownloadStatus::kSaved);
+    EXPECT_EQ(after, mode_t{027});
+    struct stat saved {};
+    ASSERT_EQ(::stat(file.c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 0777, mode_t{0640});
+    std::filesystem::remove(file);
 }
 
 // Credentials written into an address, or into a redirect's target, never
