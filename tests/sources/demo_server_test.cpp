@@ -91,8 +91,8 @@ TEST_F(DemoServerTest, ServesTheFourListsOnlyForTheExactQueries) {
 
 TEST_F(DemoServerTest, LinksInsideAnswersPointBackAtTheServer) {
     const std::string base = server.Base();
-    Answer item = Fetch(base + "/web/api/v2/aweme/iteminfo/?item_ids=7300000000000000011");
-    EXPECT_NE(item.body.find("\"aweme_id\": \"7300000000000000011\""), std::string::npos);
+    Answer item = Fetch(base + "/web/api/v2/aweme/iteminfo/?item_ids=7390000000000000019");
+    EXPECT_NE(item.body.find("\"aweme_id\": \"7390000000000000019\""), std::string::npos);
     EXPECT_NE(item.body.find(base + "/aweme/v1/playwm/"), std::string::npos);
     EXPECT_EQ(item.body.find("@BASE@"), std::string::npos);
     EXPECT_NE(
