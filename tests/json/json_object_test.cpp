@@ -195,8 +195,9 @@ TEST(JsonReaders, MemberNamesAndAllValues) {
 TEST(JsonWriters, TextValuesAreStoredExactly) {
     const std::string hostile =
         L("it's \"q\" \\ back\r\nline\xE2\x80\xA8sep\xE2\x80\xA9 😀 '); da = 1; ('"
-          // U+007F, U+0080, é, ·, U+07FF, U+0800, U+FFFD: each end of the two-byte forms.
-          " \x7F \xC2\x80 é·\xDF\xBF \xE0\xA0\x80 \uFFFD");
+          // U+007F, U+0080, é, ·, U+07FF, U+0800, U+FFFD: each end of the two-byte forms;
+          // U+10000 and U+10FFFF: each end of the surrogate pairs.
+          " \x7F \xC2\x80 é·\xDF\xBF \xE0\xA0\x80 \uFFFD \xF0\x90\x80\x80 \xF4\x8F\xBF\xBF");
     JsonObject json = JsonObject::Create();
     EXPECT_FALSE(json.SetValue("v", hostile, false));  // an assigned text reads as false
     // ... unless it reads as a number other than 0, or as "true" in any case.
