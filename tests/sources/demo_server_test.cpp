@@ -63,6 +63,33 @@ TEST(LoopbackHttpServerTest, ABodyOverSixteenMibIsRefused) {
     EXPECT_EQ(Fetch(server.Base() + "/", nullptr, false, &body).status, 413);
 }
 
+// Every method reaches the one handler, HEAD as GET without its body.
+TEST(LoopbackHttpServerTest, EveryMethodReachesTheHandler) {
+    LoopbackHttpServer server([](const HttpServerRequest& request) {
+        HttpServerResponse response;
+        response.body = request.method;
+        return response;
+    });
+    ASSERT_TRUE(server.Start());
+    for (const char* method : {"GET", "POST", "PUT", "PATCH", "DELETE", "OPTIONS", "HEAD"}) {
+        std::string body;
+        long status = 0;
+        CURL* curl = curl_easy_init();
+        curl_easy_setopt(curl, CURLOPT_URL, (server.Base() + "/x").c_str());
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method);
+        curl_easy_setopt(curl, CURLOPT_NOBODY, std::string_view(method) == "HEAD" ? 1L : 0L);
+        if (std::string_view("POST PUT PATCH").find(method) != std::string_view::npos)
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");  // an empty body, declared
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+        if (curl_easy_perform(curl) == CURLE_OK)
+            curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_cleanup(curl);
+        EXPECT_EQ(status, 200) << method;
+        EXPECT_EQ(body, std::string_view(method) == "HEAD" ? "" : method) << method;
+    }
+}
+
 class DemoServerTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(server.Start()); }
