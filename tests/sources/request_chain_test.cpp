@@ -67,6 +67,28 @@ TEST(RequestChain, ASilentRequestIsOvertakenAfterTheHedgeDelayAndCancelled) {
     EXPECT_TRUE(stopped);
 }
 
+// A request deaf to the stop, as one stuck in a name look-up is.
+Request Stubborn(std::chrono::milliseconds delay) {
+    return [=] {
+        std::this_thread::sleep_for(delay);
+        Attempt late;
+        late.failure.failure = FetchFailure::kTimeout;
+        return late;
+    };
+}
+
+// Abandoned requests that have not ended are left to end by themselves: the
+// next chain never waits for the last one's.
+TEST(RequestChain, AnAbandonedRequestStillRunningHoldsUpNoLaterChain) {
+    for (int chain = 0; chain < 2; ++chain) {
+        const auto start = Clock::now();
+        const FetchResult result =
+            FirstList({Stubborn(5s), After(0ms, FetchFailure::kNone, 3)}, {20s, 100ms});
+        EXPECT_EQ(result.answeredBy, 1) << chain;
+        EXPECT_LT(Since(start), 2500ms) << chain;
+    }
+}
+
 TEST(RequestChain, ARequestWhoseServerHasBegunToAnswerIsNotOvertaken) {
     std::atomic<bool> secondStarted{false};
     const Request answering = [] {
