@@ -115,10 +115,16 @@ TEST(StrictJson, EscapesAndNumbersAsTheStandardHasThem) {
     EXPECT_TRUE(value->items[2].boolean);
     EXPECT_EQ(value->items[3].kind, JsonValue::Kind::kNull);
     EXPECT_NE(value->items[4].Member("a"), nullptr);
-    for (const char* bad : {"01", "1.", "-", "'a'", "[1,]", "{\"a\" 1}", "\"\t\"", "\"\\x\"",
-                            "\"\xC0\xAF\"", "\"\xC1\xBF\"", "\"\xED\xA0\x80\"", "nul", "[[1]"}) {
+    for (const char* bad :
+         {"01", "1.", "-", "'a'", "[1,]", "{\"a\" 1}", "\"\t\"", "\"\\x\"", "\"\xC0\xAF\"",
+          "\"\xC1\xBF\"", "\"\xED\xA0\x80\"", "nul", "[[1]", "\"\\u00g0\"", "\"\\u 123\""}) {
         EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
         EXPECT_FALSE(fault.what.empty()) << bad;
+    }
+    // What cannot start a value is named as such, not read as a number.
+    for (const char* bad : {"x", "[+1]", "{\"a\": .5}"}) {
+        EXPECT_FALSE(ReadStrictJson(bad, fault)) << bad;
+        EXPECT_EQ(fault.what, "此处应为一个值") << bad;
     }
     // Escapes at each end of the two- and three-byte forms, hex digits in
     // either case, and the highest character as its surrogate pair.
