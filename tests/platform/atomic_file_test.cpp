@@ -5,9 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "settings/temp_folder.h"
 
@@ -15,13 +13,6 @@ namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 std::set<std::string> Names(const fs::path& folder) {
     std::set<std::string> names;
@@ -35,7 +26,7 @@ TEST(AtomicFile, ReplacesInPlaceWithItsModeAndLeavesNoTemporary) {
     const fs::path path = folder.path() / "new" / "settings.dat";
     ASSERT_TRUE(ReplaceFile(path, "first"));
     ASSERT_TRUE(ReplaceFile(path, std::string("second\0", 7), 0640));
-    EXPECT_EQ(Read(path), std::string("second\0", 7));
+    EXPECT_EQ(testing::ReadFile(path), std::string("second\0", 7));
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
@@ -49,7 +40,7 @@ TEST(AtomicFile, ANewFileTakesTheFirstFreeNumberAndNeverReplaces) {
     EXPECT_EQ(CreateNewFile(path, "2", 0644, 3), folder.path() / "list(2).xls");
     EXPECT_EQ(CreateNewFile(path, "3", 0644, 3), folder.path() / "list(3).xls");
     EXPECT_EQ(CreateNewFile(path, "4", 0644, 3), std::nullopt);
-    EXPECT_EQ(Read(path), "1");
+    EXPECT_EQ(testing::ReadFile(path), "1");
     EXPECT_EQ(Names(folder.path()),
               (std::set<std::string>{"list.xls", "list(2).xls", "list(3).xls"}));
 }
@@ -70,8 +61,8 @@ TEST(AtomicFile, WritesInAProcessWithoutStandardInput) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(Read(replaced), "a");
-    EXPECT_EQ(Read(created), "b");
+    EXPECT_EQ(testing::ReadFile(replaced), "a");
+    EXPECT_EQ(testing::ReadFile(created), "b");
     EXPECT_EQ(Names(folder.path()), (std::set<std::string>{"a.dat", "b.dat"}));
 }
 
